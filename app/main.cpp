@@ -1,0 +1,2 @@
+// Placeholder entry until the main window is built.
+int main() { return 0; }

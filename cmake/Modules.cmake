@@ -1,0 +1,38 @@
+# Every folder is one static library made of the sources in it, and one test
+# program made of the sources in its tests/ folder. New files are picked up by
+# the next build without editing any list.
+
+function(clipmill_library name)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  if(NOT srcs)
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${A_LIBS})
+    return()
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${A_LIBS})
+endfunction()
+
+# Tests run one process per test case, so the process-wide engine state is
+# fresh for each. QT_QPA_PLATFORM defaults to offscreen; tests that need a
+# real X server read CLIPMILL_TEST_DISPLAY themselves.
+function(clipmill_tests name)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} clipmill_testsupport GTest::gtest)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES
+      TIMEOUT 600
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CLIPMILL_SOURCE_DIR=${PROJECT_SOURCE_DIR};CLIPMILL_MEDIA_CACHE=${PROJECT_BINARY_DIR}/test-media;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/scripts/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+endfunction()

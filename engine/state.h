@@ -1,0 +1,171 @@
+#pragma once
+// The engine's process-wide state: the parameter block the batch worker fills
+// before each job, the working settings derived from it and from the opened
+// input, the run tables, the option registry, and the per-run records of a
+// transcode. All of it is touched only by the batch worker thread, except the
+// shared counters in progress.h and `termination_signalled`.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/av_ptr.h"
+#include "engine/encoder.h"
+
+namespace engine {
+
+constexpr int kMaxFiles = 20;          // files each way per run
+constexpr int kMaxCodecEntries = 400;  // room for 20 streams in each of 20 files
+
+// Written by the batch worker (or the command-line tool) before each job;
+// the engine only reads it. The stop flag lives in ProgressState.
+struct EngineParameters {
+  int video_codec_choice = 0;          // 0..15, video encoder and fourcc (0 or >15: MPEG-4)
+  int audio_codec_choice = 0;          // 1..8, audio encoder
+  int output_target = 0;               // 0, 3, 7, 8, 9: container and muxing preset
+  int requested_width = 0;             // pixels, output picture width
+  int requested_height = 0;            // pixels, output picture height
+  float requested_frame_rate = 0;      // frames/s as the user typed it (29.97)
+  int video_bit_rate = 0;              // bit/s
+  int requested_audio_bit_rate = 0;    // bit/s
+  int requested_sample_rate = 0;       // Hz
+  int requested_channels = 0;          // count
+  int aspect_choice = 0;               // 1..7 display aspect (1 "4:3", 2 "16:9", ...)
+  std::string output_path;             // output file path
+  std::string input_path;              // source file path of the job
+};
+
+// Working settings: initial values at process start, kept from job to job
+// unless a step overwrites them.
+struct WorkingSettings {
+  int frame_width = 0;                         // px; from the input, then requested_width
+  int frame_height = 0;                        // px; from the input, then requested_height
+  float frame_aspect_ratio = 0;                // display w/h, 0 none; input, then aspect_choice
+  AVRational frame_rate{0, 0};                 // output rate, 0/0 none; input, then requested
+  int frame_pixel_format = -1;                 // AVPixelFormat of the next video stream; input
+  AVCodecID video_codec_id = AV_CODEC_ID_NONE; // from video_codec_choice
+  uint32_t video_codec_tag = 0;                // fourcc, first char in the low byte; 0 none
+  AVCodecID audio_codec_id = AV_CODEC_ID_NONE; // from audio_codec_choice
+  int audio_sample_rate = 44100;               // Hz; input, then requested_sample_rate
+  int audio_bit_rate = 128000;                 // bit/s; requested_audio_bit_rate
+  int audio_channels = 1;                      // count; input, then requested_channels
+  int audio_sample_format = -1;                // AVSampleFormat; from the input's decoder
+  uint64_t audio_channel_layout = 0;           // channel mask; from the input
+  std::optional<std::string> video_codec_name; // encoder by name for the next video stream
+  std::optional<std::string> audio_codec_name; // same for audio
+  std::optional<std::string> subtitle_codec_name;  // same for subtitles
+  int video_disabled = 0;                      // create no video output stream
+  int audio_disabled = 0;                      // create no audio output stream
+  int subtitle_disabled = 0;                   // create no subtitle output stream
+  const AVOutputFormat* forced_output_format = nullptr;  // container forced by name/target
+  const AVInputFormat* forced_input_format = nullptr;    // demuxer forced by name
+  float mux_preload = 0.5f;                    // seconds of muxer preload; target 9: 0.44
+  int scaler_flags = SWS_BICUBIC;              // flags of every scaling context
+  int encode_buffer_size = 262144;             // bytes; raised by the setup, never lowered
+  AvBuffer<uint8_t> encode_buffer;             // shared encoder buffer of a run
+};
+
+// One opened input file of the run, with a decoder context per stream.
+struct InputFile {
+  InputContextPtr context;                     // the demuxer
+  std::vector<CodecContextPtr> decoders;       // per stream; null for unused types
+};
+
+// One output file of the run, with an encoder per stream.
+struct OutputFile {
+  OutputContextPtr context;                    // the muxer, owns its streams and I/O
+  std::vector<std::unique_ptr<Encoder>> encoders;  // per stream index
+  AVDictionary* muxer_options = nullptr;       // private muxer options ("muxrate", "preload")
+  ~OutputFile() { av_dict_free(&muxer_options); }
+};
+
+// Run tables: filled while a job opens its files, emptied at the job's end.
+struct RunTables {
+  std::array<std::unique_ptr<InputFile>, kMaxFiles> input_files;
+  int input_file_count = 0;
+  std::array<int64_t, kMaxFiles> input_ts_offsets{};   // µs added to every packet time
+  std::array<std::unique_ptr<OutputFile>, kMaxFiles> output_files;
+  int output_file_count = 0;
+  std::array<const AVCodec*, kMaxCodecEntries> input_codecs{};   // decoder by name, or null
+  int input_codec_count = 0;
+  std::array<const EncoderDescriptor*, kMaxCodecEntries> output_codecs{};  // encoder by name, or null
+  int output_codec_count = 0;
+};
+
+// Named option values, copied into each codec or format context created.
+struct OptionRegistry {
+  std::array<CodecContextPtr, 5> codec_option_defaults;  // by media type 0..4
+  AVFormatContext* format_option_defaults = nullptr;     // container option values
+  SwsContext* scaler_option_defaults = nullptr;          // scaler option values
+  std::vector<std::string> option_names;                 // every successful set, never cleared
+  AVDictionary* muxer_private_options = nullptr;         // "muxrate", "preload" for the mpeg muxers
+};
+
+// Per input file of a run.
+struct InputFileState {
+  int eof_reached = 0;   // 1 once reading answered an error or end of file
+  int first_stream = 0;  // index in input_streams of the file's first stream
+  int stream_count = 0;  // streams of the file
+};
+
+// Per stream of every input file of a run.
+struct InputStream {
+  int file_index = 0;                       // input file it belongs to
+  int stream_index = 0;                     // index within that file
+  AVStream* stream = nullptr;               // the demuxer's stream
+  AVCodecContext* decoder = nullptr;        // owned by InputFile::decoders
+  int discard = 1;                          // 1 while no output stream takes it
+  int decoding_needed = 0;                  // 1 when an output stream re-encodes it
+  int64_t next_pts = AV_NOPTS_VALUE;        // µs, expected time of the next decoded data
+  int64_t pts = 0;                          // µs, time of the data being decoded
+  int is_start = 1;                         // 1 until the first data was decoded
+  bool decoder_drained = false;             // the decoder was sent its end of input
+};
+
+// Per stream of every output file of a run.
+struct OutputStream {
+  int file_index = 0;                       // output file it belongs to
+  int stream_index = 0;                     // index within that file
+  int source_index = 0;                     // index in input_streams of its source
+  AVStream* stream = nullptr;               // the muxer's stream
+  Encoder* encoder = nullptr;               // owned by OutputFile::encoders
+  int encoding_needed = 0;                  // always 1 here: every stream is re-encoded
+  int frame_number = 0;                     // frames handed to the encoder
+  InputStream* sync_input = nullptr;        // input stream it is timed against
+  int64_t sync_pts = 0;                     // frames (video) / samples (audio) emitted, encoder tb
+  int rescale_needed = 0;                   // video: size or pixel format differs
+  FramePtr work_picture;                    // video: picture in the encoder's size and format
+  SwsPtr scaler;                            // video: decoded picture -> work_picture
+  int scaled_source_height = 0;             // video: rows fed to the scaler
+  int audio_resample_needed = 0;            // audio: rate or channels differ
+  SwrPtr resampler;                         // audio: rate/channel/format conversion
+  std::pair<int, int> sample_format_pair{-1, -1};  // audio: (input, output) formats of the converter
+  SwrPtr sample_converter;                  // audio: format-only conversion
+  AudioFifoPtr audio_fifo;                  // audio: pending samples in the encoder's format
+  int64_t last_mux_dts = AV_NOPTS_VALUE;    // last timestamp written (muxing clock)
+};
+
+// The records of one transcode call; allocated by its setup, released on
+// every return.
+struct Run {
+  std::vector<InputFileState> files;
+  std::vector<std::unique_ptr<InputStream>> input_streams;
+  std::vector<std::unique_ptr<OutputStream>> output_streams;
+};
+
+struct EngineState {
+  EngineParameters params;
+  WorkingSettings settings;
+  RunTables tables;
+  OptionRegistry options;
+  // Signal number stored by the interrupt/termination handler; never cleared.
+  std::atomic<int> termination_signalled{0};
+};
+
+// The one engine of the process.
+EngineState& state();
+
+}  // namespace engine
