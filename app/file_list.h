@@ -1,0 +1,29 @@
+#pragma once
+// The input file list (control 1001) as the rest of the program uses it.
+// Every function may be called from any thread: it runs on the UI thread
+// while the caller waits.
+
+#include <string>
+
+namespace app {
+
+class MainWindow;
+
+namespace file_list {
+
+enum Column : int { kTitle = 0, kSettings = 1, kDuration = 2, kDone = 3, kPath = 4 };
+
+int row_count(MainWindow& window);
+// 0 ticked (to be converted), 1 unticked.
+int row_tick(MainWindow& window, int row);
+std::string row_text(MainWindow& window, int row, int column);
+void set_row_text(MainWindow& window, int row, int column, const std::string& text);
+void scroll_to_row(MainWindow& window, int row);
+// Accepts, probes and inserts one file at the top of the list; probing runs
+// on the calling thread.
+void add_input_file(MainWindow& window, const std::string& path);
+// Toggles the focused row's tick if that row is selected (double click).
+void toggle_focused_tick(MainWindow& window);
+
+}  // namespace file_list
+}  // namespace app
