@@ -7,7 +7,11 @@ function(clipmill_library name)
   file(GLOB srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
-  if(NOT srcs)
+  # A folder with headers only (contracts not yet implemented) is an
+  # interface library: a static library needs at least one source file.
+  set(cpps ${srcs})
+  list(FILTER cpps INCLUDE REGEX "\\.cpp$")
+  if(NOT cpps)
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} INTERFACE ${A_LIBS})
