@@ -1,0 +1,52 @@
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "engine/av_ptr.h"
+#include "engine/hooks.h"
+#include "probe/mediainfo.h"
+#include "probe/probe.h"
+
+namespace probe {
+namespace {
+
+// Opening a named pipe or a device blocks or never ends, so only regular
+// files are handed to the libraries; anything else is listed without facts.
+bool is_regular_file(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+int probe_duration(const std::string& path) {
+  engine::clear_preview();
+  if (!is_regular_file(path)) return 0;
+
+  AVFormatContext* raw = nullptr;
+  // On failure the library frees what it allocated and leaves raw null.
+  if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return 0;
+  engine::InputContextPtr input(raw);
+  if (avformat_find_stream_info(input.get(), nullptr) < 0) return 0;
+
+  // AV_NOPTS_VALUE (no duration known) is negative and so gives 0 as well.
+  int64_t seconds = input->duration / 1000000;
+  if (seconds < 0) return 0;
+  if (seconds > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  return static_cast<int>(seconds);
+}
+
+FileFacts describe_file(const std::string& path) {
+  FileFacts facts;
+  facts.title = title_of(path);
+  facts.path = path;
+  facts.done = "0 %";
+  facts.duration = duration_text(probe_duration(path));
+  VideoFacts video;
+  if (is_regular_file(path)) video = read_video_facts(path);
+  facts.settings = settings_text(video.width, video.height, video.bit_rate);
+  return facts;
+}
+
+}  // namespace probe
