@@ -1,0 +1,101 @@
+#include "presets/option_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace presets {
+namespace {
+
+std::string selected(const OptionList& list, int position) { return list.entries[position]; }
+
+TEST(OptionLists, DefaultsAreTheDesignedEntries) {
+  EXPECT_EQ(selected(format_list(), format_list().default_position), "MPG2");
+  EXPECT_EQ(selected(size_list(), size_list().default_position), "1280x720");
+  EXPECT_EQ(selected(aspect_list(), aspect_list().default_position), "16/9");
+  EXPECT_EQ(selected(fps_list(), fps_list().default_position), "24");
+  EXPECT_EQ(selected(audio_bitrate_list(), audio_bitrate_list().default_position), "224");
+  EXPECT_EQ(selected(preset_list(), preset_list().default_position), "MPEG2 HD");
+}
+
+TEST(OptionLists, SizeListKeepsItsRepeatedEntries) {
+  ASSERT_EQ(size_list().entries.size(), 29u);
+  EXPECT_STREQ(size_list().entries[17], "704x480");
+  EXPECT_STREQ(size_list().entries[18], "704x480");
+  EXPECT_STREQ(size_list().entries[22], "720x576");
+  EXPECT_STREQ(size_list().entries[26], "720x576");
+  // Chosen by text, the first copy is meant.
+  EXPECT_EQ(position_of(size_list(), "720x576"), 22);
+  EXPECT_EQ(find_entry(size_list(), "720x576"), 22);
+  EXPECT_EQ(position_of(size_list(), "721x576"), -1);
+}
+
+TEST(FindEntry, PrefixIgnoresCaseAndTriesPositionZeroLast) {
+  // "12" is a prefix of "12.2" (position 0) and of "128" (position 8).
+  EXPECT_EQ(find_entry(audio_bitrate_list(), "12"), 8);
+  EXPECT_EQ(find_entry(audio_bitrate_list(), "12.2"), 0);
+  EXPECT_EQ(find_entry(fps_list(), "1"), 1);  // "15" before "12.5"
+  EXPECT_EQ(find_entry(format_list(), "mpg"), 4);
+  EXPECT_EQ(find_entry(format_list(), "avi"), 0);
+  EXPECT_EQ(find_entry(format_list(), "h.263"), 2);
+}
+
+TEST(FindEntry, EmptyOrUnknownTextGivesTheDefault) {
+  EXPECT_EQ(find_entry(format_list(), ""), 5);
+  EXPECT_EQ(find_entry(format_list(), "mkv"), 5);
+  EXPECT_EQ(find_entry(size_list(), "1280x7200"), 27);  // longer than every entry
+  EXPECT_EQ(find_entry(preset_list(), "Nothing"), 11);
+}
+
+TEST(FindEntry, NineteenCharacterStoredPresetNamesStillMatch) {
+  // The settings file keeps 19 characters; both "Medium" names have 20.
+  EXPECT_EQ(find_entry(preset_list(), std::string("FLV (Medium quality)").substr(0, 19)), 8);
+  EXPECT_EQ(find_entry(preset_list(), std::string("Avi (Medium quality)").substr(0, 19)), 3);
+}
+
+TEST(PresetTable, MenuCommandsMapToTheirRows) {
+  EXPECT_EQ(preset_for_command(32780), 6);  // "FLV - High Quality"
+  EXPECT_EQ(preset_for_command(32789), 9);  // "iPhone Format"
+  EXPECT_EQ(preset_for_command(32777), 11);
+  EXPECT_EQ(preset_for_command(32776), -1);
+  EXPECT_EQ(preset_for_command(32790), -1);
+  std::set<int> rows;
+  for (int id = 32777; id <= 32789; ++id) rows.insert(preset_for_command(id));
+  EXPECT_EQ(rows.size(), 13u);
+  EXPECT_EQ(rows.count(-1), 0u);
+}
+
+class EveryPreset : public ::testing::TestWithParam<int> {};
+
+TEST_P(EveryPreset, NamesEntriesThatExistInTheLists) {
+  const Preset& p = preset_table()[GetParam()];
+  EXPECT_STREQ(preset_list().entries[GetParam()], p.display_name);
+  EXPECT_GE(position_of(format_list(), p.format), 0) << p.format;
+  EXPECT_GE(position_of(size_list(), p.size), 0) << p.size;
+  EXPECT_GE(position_of(aspect_list(), p.aspect), 0) << p.aspect;
+  EXPECT_GE(position_of(fps_list(), p.fps), 0) << p.fps;
+  EXPECT_GE(position_of(audio_bitrate_list(), p.audio_bitrate), 0) << p.audio_bitrate;
+  EXPECT_EQ(preset_for_command(p.menu_id), GetParam());
+  // A stored display name selects this very preset again.
+  EXPECT_EQ(find_entry(preset_list(), p.display_name), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Presets, EveryPreset, ::testing::Range(0, 13));
+
+TEST(PresetTable, DvdAnd3gpRowsCarryTheirValues) {
+  const auto table = preset_table();
+  EXPECT_STREQ(table[4].display_name, "DVD NTSC");
+  EXPECT_STREQ(table[4].size, "720x480");
+  EXPECT_STREQ(table[4].fps, "29.97");
+  EXPECT_STREQ(table[5].display_name, "DVD Pal");
+  EXPECT_STREQ(table[5].size, "720x576");
+  EXPECT_STREQ(table[5].fps, "25");
+  EXPECT_STREQ(table[0].size, "176x144");
+  EXPECT_STREQ(table[0].fps, "12.5");
+  EXPECT_STREQ(table[0].video_bitrate, "144");
+  EXPECT_STREQ(table[0].audio_bitrate, "12.2");
+}
+
+}  // namespace
+}  // namespace presets
