@@ -1,14 +1,152 @@
-// Placeholder main read loop: writes the trailers and closes the codecs
-// without reading, until the real loop is built.
+// The main read loop of a transcode: picks the input whose output is furthest
+// behind, reads one packet, repairs its timestamps, publishes the read
+// position and hands the packet to the packet step. The finish step drains
+// decoders and encoders, writes the trailers, closes the codecs and
+// releases the run; a cancelled conversion goes through it too, so its
+// output is a complete file.
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
 #include "engine/engine.h"
+#include "engine/progress.h"
 
 namespace engine {
 
-int run_read_loop(Run& run) {
-  auto& t = state().tables;
-  for (int i = 0; i < t.output_file_count; ++i) av_write_trailer(t.output_files[i]->context.get());
+namespace {
+
+constexpr int64_t kJumpLimitMicroseconds = 10000000;  // ten seconds
+constexpr auto kTryAgainWait = std::chrono::milliseconds(10000);
+
+bool should_stop() {
+  return progress().stop_requested.load(std::memory_order_relaxed) ||
+         state().termination_signalled.load(std::memory_order_relaxed) != 0;
+}
+
+// How far an output stream has got, in seconds: frames emitted for video,
+// the muxer's clock for the others.
+double output_time(const OutputStream& ost) {
+  if (ost.encoder && ost.encoder->context() && ost.encoder->context()->codec_type == AVMEDIA_TYPE_VIDEO)
+    return static_cast<double>(ost.sync_pts) * av_q2d(ost.encoder->context()->time_base);
+  const int64_t muxed = av_stream_get_end_pts(ost.stream);
+  return muxed == AV_NOPTS_VALUE ? 0.0 : static_cast<double>(muxed) * av_q2d(ost.stream->time_base);
+}
+
+// The input file to read next, or -1 when every readable file is at its end
+// or waiting.
+int choose_file(const Run& run, const std::array<bool, kMaxFiles>& try_again) {
+  int chosen = -1;
+  double smallest = 1e100;
+  for (const auto& ost : run.output_streams) {
+    const InputStream& ist = *run.input_streams[ost->source_index];
+    if (try_again[ist.file_index]) continue;
+    const double time = output_time(*ost);
+    if (!run.files[ist.file_index].eof_reached && time < smallest) {
+      smallest = time;
+      chosen = ist.file_index;
+    }
+  }
+  return chosen;
+}
+
+// Shifts the packet by the file's offset, and absorbs a jump of the input
+// timeline (forward by more than ten seconds, or backwards) into that
+// offset when the container allows discontinuous timestamps.
+void repair_timestamps(AVFormatContext* input, int64_t& offset, const InputStream& ist, AVPacket* packet) {
+  const AVRational tb = ist.stream->time_base;
+  if (packet->dts != AV_NOPTS_VALUE) packet->dts += av_rescale_q(offset, AV_TIME_BASE_Q, tb);
+  if (packet->pts != AV_NOPTS_VALUE) packet->pts += av_rescale_q(offset, AV_TIME_BASE_Q, tb);
+
+  if (packet->dts == AV_NOPTS_VALUE || ist.next_pts == AV_NOPTS_VALUE) return;
+  if (!(input->iformat->flags & AVFMT_TS_DISCONT)) return;
+  const int64_t dts_us = av_rescale_q(packet->dts, tb, AV_TIME_BASE_Q);
+  const int64_t delta = dts_us - ist.next_pts;
+  if (std::llabs(delta) > kJumpLimitMicroseconds || dts_us + 1 < ist.pts) {
+    offset -= delta;
+    const int64_t shift = av_rescale_q(delta, AV_TIME_BASE_Q, tb);
+    packet->dts -= shift;
+    if (packet->pts != AV_NOPTS_VALUE) packet->pts -= shift;
+  }
+}
+
+void publish_position(const AVPacket* packet) {
+  auto& position = progress().progress_position;
+  if (packet->pos > position.load(std::memory_order_relaxed))
+    position.store(packet->pos, std::memory_order_relaxed);
+}
+
+// Waits before asking inputs that answered "try again" once more; a cancel
+// ends the wait early.
+void wait_for_input() {
+  const auto until = std::chrono::steady_clock::now() + kTryAgainWait;
+  while (!should_stop() && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+void finish(Run& run) {
+  for (size_t i = 0; i < run.input_streams.size(); ++i) {
+    InputStream& ist = *run.input_streams[i];
+    if (ist.decoding_needed) process_input_packet(run, ist, static_cast<int>(i), nullptr);
+  }
+  auto& tables = state().tables;
+  for (int i = 0; i < tables.output_file_count; ++i) av_write_trailer(tables.output_files[i]->context.get());
   close_run_codecs(run);
   release_run(run);
+}
+
+}  // namespace
+
+int run_read_loop(Run& run) {
+  auto& tables = state().tables;
+  std::array<bool, kMaxFiles> try_again{};
+  int try_again_count = 0;
+  PacketPtr packet(av_packet_alloc());
+
+  while (packet && !should_stop()) {
+    const int file = choose_file(run, try_again);
+    if (file < 0) {
+      if (try_again_count <= 0) break;
+      try_again.fill(false);
+      try_again_count = 0;
+      wait_for_input();
+      continue;
+    }
+
+    AVFormatContext* input = tables.input_files[file]->context.get();
+    const int ret = av_read_frame(input, packet.get());
+    if (ret == AVERROR(EAGAIN)) {
+      try_again[file] = true;
+      ++try_again_count;
+      continue;
+    }
+    if (ret < 0) {
+      run.files[file].eof_reached = 1;
+      continue;
+    }
+    try_again_count = 0;
+    try_again.fill(false);
+
+    const InputFileState& info = run.files[file];
+    if (packet->stream_index >= info.stream_count) {
+      av_packet_unref(packet.get());
+      continue;
+    }
+    const int ist_index = info.first_stream + packet->stream_index;
+    InputStream& ist = *run.input_streams[ist_index];
+    if (ist.discard) {
+      av_packet_unref(packet.get());
+      continue;
+    }
+
+    repair_timestamps(input, tables.input_ts_offsets[file], ist, packet.get());
+    publish_position(packet.get());
+    // A packet the step cannot take is lost; the loop goes on with the next.
+    process_input_packet(run, ist, ist_index, packet.get());
+    av_packet_unref(packet.get());
+  }
+
+  finish(run);
   return 0;
 }
 

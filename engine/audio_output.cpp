@@ -1,0 +1,254 @@
+// Audio output: one chunk of decoded samples becomes encoded packets of an
+// output stream. Rate, channel and sample-format changes go through
+// libswresample; the samples queue in the stream's FIFO and leave it in
+// chunks of exactly one encoder frame. The output clock counts samples and
+// is set from the input clock at every chunk.
+#include <cmath>
+#include <cstdio>
+
+#include "engine/engine.h"
+#include "engine/hooks.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libavutil/samplefmt.h>
+}
+
+namespace engine {
+
+namespace {
+
+// Converted samples before they enter the FIFO; grown on demand, kept for
+// the life of the process (one chunk at a time, worker thread only).
+class SampleBuffer {
+ public:
+  ~SampleBuffer() { release(); }
+  // Room for `samples` per channel in `format` with `channels`; null on failure.
+  uint8_t** reserve(int samples, int channels, AVSampleFormat format) {
+    if (data_ && samples <= capacity_ && channels == channels_ && format == format_) return data_;
+    release();
+    if (av_samples_alloc_array_and_samples(&data_, nullptr, channels, samples, format, 0) < 0) {
+      data_ = nullptr;
+      return nullptr;
+    }
+    capacity_ = samples;
+    channels_ = channels;
+    format_ = format;
+    return data_;
+  }
+
+ private:
+  void release() {
+    if (data_) av_freep(&data_[0]);
+    av_freep(&data_);
+    capacity_ = 0;
+  }
+  uint8_t** data_ = nullptr;
+  int capacity_ = 0;
+  int channels_ = 0;
+  AVSampleFormat format_ = AV_SAMPLE_FMT_NONE;
+};
+
+SampleBuffer& convert_buffer() {
+  static SampleBuffer buffer;
+  return buffer;
+}
+
+AVPacket* audio_packet() {
+  static PacketPtr packet(av_packet_alloc());
+  return packet.get();
+}
+
+AVFrame* encoder_frame() {
+  static FramePtr frame(av_frame_alloc());
+  return frame.get();
+}
+
+// The channel layout to use for `layout`: itself when it is a proper one,
+// else the default order for its channel count.
+AVChannelLayout usable_layout(const AVChannelLayout& layout, int channels) {
+  AVChannelLayout out{};
+  if (layout.nb_channels == channels && layout.order != AV_CHANNEL_ORDER_UNSPEC &&
+      av_channel_layout_check(&layout) && av_channel_layout_copy(&out, &layout) >= 0)
+    return out;
+  av_channel_layout_default(&out, channels);
+  return out;
+}
+
+int channel_count(const AVFrame* frame) { return frame->ch_layout.nb_channels; }
+
+// A conversion context from the chunk's layout, rate and format to the
+// encoder's. The resampler of the design is made with a 16-tap filter,
+// 2^10 phases, no linear interpolation and a 0.8 cut-off.
+SwrPtr make_converter(const AVCodecContext* enc, const AVFrame* in, bool resampler) {
+  AVChannelLayout out_layout = usable_layout(enc->ch_layout, enc->ch_layout.nb_channels);
+  AVChannelLayout in_layout = usable_layout(in->ch_layout, channel_count(in));
+  SwrContext* swr = nullptr;
+  int ret = swr_alloc_set_opts2(&swr, &out_layout, enc->sample_fmt, enc->sample_rate, &in_layout,
+                                static_cast<AVSampleFormat>(in->format), in->sample_rate, 0, nullptr);
+  av_channel_layout_uninit(&out_layout);
+  av_channel_layout_uninit(&in_layout);
+  SwrPtr owned(swr);
+  if (ret < 0 || !swr) return nullptr;
+  if (resampler) {
+    av_opt_set_int(swr, "filter_size", 16, 0);
+    av_opt_set_int(swr, "phase_shift", 10, 0);
+    av_opt_set_int(swr, "linear_interp", 0, 0);
+    av_opt_set_double(swr, "cutoff", 0.8, 0);
+  }
+  if (swr_init(swr) < 0) return nullptr;
+  return owned;
+}
+
+// Whether a conversion context was made for chunks shaped like `in`. A
+// chunk that differs (a broadcast switching from 5.1 to stereo) gets a new
+// context rather than one that would read planes the chunk does not have.
+bool made_for(SwrContext* swr, const AVFrame* in) {
+  int64_t format = -1, rate = 0;
+  AVChannelLayout layout{};
+  if (av_opt_get_int(swr, "isf", 0, &format) < 0 || av_opt_get_int(swr, "isr", 0, &rate) < 0 ||
+      av_opt_get_chlayout(swr, "ichl", 0, &layout) < 0)
+    return false;
+  const bool same = format == in->format && rate == in->sample_rate && layout.nb_channels == channel_count(in);
+  av_channel_layout_uninit(&layout);
+  return same;
+}
+
+// Step 2 of the chunk: the resampler, made once per stream (and again when
+// the input changes shape). False when it cannot be made.
+bool ensure_resampler(OutputStream& ost, const AVCodecContext* enc, const AVFrame* in) {
+  if (ost.resampler && made_for(ost.resampler.get(), in)) return true;
+  if (in->format != AV_SAMPLE_FMT_S16 && in->format != AV_SAMPLE_FMT_S16P)
+    std::fputs("resampling problem may occur\n", stderr);
+  ost.resampler = make_converter(enc, in, true);
+  if (!ost.resampler) {
+    show_message_box("Error: Can not resample audio channels (Hz)", "Error");
+    return false;
+  }
+  return true;
+}
+
+// Step 3: the format converter, re-made whenever the format pair changes.
+bool ensure_converter(OutputStream& ost, const AVCodecContext* enc, const AVFrame* in) {
+  const std::pair<int, int> pair{in->format, enc->sample_fmt};
+  if (ost.sample_converter && pair == ost.sample_format_pair && made_for(ost.sample_converter.get(), in))
+    return true;
+  ost.sample_converter = make_converter(enc, in, false);
+  if (!ost.sample_converter) return false;
+  ost.sample_format_pair = pair;
+  return true;
+}
+
+// Runs `swr` over the chunk into the shared buffer; the sample count per
+// channel, negative on failure.
+int convert(SwrContext* swr, const AVCodecContext* enc, const AVFrame* in, uint8_t*** out) {
+  const int room = swr_get_out_samples(swr, in->nb_samples);
+  if (room < 0) return -1;
+  uint8_t** data = convert_buffer().reserve(std::max(room, 1), enc->ch_layout.nb_channels, enc->sample_fmt);
+  if (!data) return -1;
+  *out = data;
+  return swr_convert(swr, data, room, const_cast<const uint8_t**>(in->extended_data), in->nb_samples);
+}
+
+void write_ready_packets(AVFormatContext* output, OutputStream& ost) {
+  AVPacket* packet = audio_packet();
+  while (ost.encoder->receive_packet(packet) >= 0) {
+    packet->stream_index = ost.stream_index;
+    packet->flags |= AV_PKT_FLAG_KEY;
+    write_packet(output, ost, packet, ost.encoder->context()->time_base);
+    av_packet_unref(packet);
+  }
+}
+
+// One encoder frame of `samples` from the FIFO; false when the encoder
+// refuses it (that frame is lost, later samples stay queued).
+bool encode_from_fifo(AVFormatContext* output, OutputStream& ost, int samples) {
+  const AVCodecContext* enc = ost.encoder->context();
+  AVFrame* frame = encoder_frame();
+  if (!frame) return false;
+  av_frame_unref(frame);
+  frame->nb_samples = samples;
+  frame->format = enc->sample_fmt;
+  frame->sample_rate = enc->sample_rate;
+  if (av_channel_layout_copy(&frame->ch_layout, &enc->ch_layout) < 0 || av_frame_get_buffer(frame, 0) < 0)
+    return false;
+  if (av_audio_fifo_read(ost.audio_fifo.get(), reinterpret_cast<void**>(frame->extended_data), samples) <
+      samples)
+    return false;
+  frame->pts = ost.sync_pts;
+  const int sent = ost.encoder->send_frame(frame);
+  av_frame_unref(frame);
+  if (sent < 0) return false;
+  write_ready_packets(output, ost);
+  return true;
+}
+
+}  // namespace
+
+void write_audio_samples(AVFormatContext* output, OutputStream& ost, InputStream& ist, const AVFrame* samples) {
+  if (!ost.encoder || !ost.encoder->is_open() || !samples || samples->nb_samples <= 0) return;
+  AVCodecContext* enc = ost.encoder->context();
+  const int out_channels = enc->ch_layout.nb_channels;
+  if (out_channels <= 0 || enc->sample_rate <= 0) return;
+  (void)ist;
+
+  // Step 2 and 3: what conversion the chunk needs.
+  if (out_channels != channel_count(samples)) ost.audio_resample_needed = 1;
+  if (samples->sample_rate != enc->sample_rate) ost.audio_resample_needed = 1;
+  SwrContext* swr = nullptr;
+  if (ost.audio_resample_needed) {
+    if (!ensure_resampler(ost, enc, samples)) return;
+    swr = ost.resampler.get();
+  } else if (samples->format != enc->sample_fmt) {
+    if (!ensure_converter(ost, enc, samples)) return;
+    swr = ost.sample_converter.get();
+  }
+
+  if (!ost.audio_fifo) {
+    ost.audio_fifo.reset(av_audio_fifo_alloc(enc->sample_fmt, out_channels, 1024));
+    if (!ost.audio_fifo) return;
+  }
+
+  // Step 4: the output clock from the input clock, less what still waits.
+  const double t = sync_input_seconds(ost);
+  const int64_t queued = av_audio_fifo_size(ost.audio_fifo.get());
+  ost.sync_pts = static_cast<int64_t>(std::floor(t * enc->sample_rate) - static_cast<double>(queued));
+
+  // Steps 5 and 6: the samples in the encoder's rate, layout and format.
+  uint8_t** data = samples->extended_data;
+  int count = samples->nb_samples;
+  if (swr) {
+    count = convert(swr, enc, samples, &data);
+    if (count < 0) return;
+  }
+  if (count == 0) return;
+
+  if (enc->frame_size > 1) {
+    // Step 7a: whole encoder frames from the FIFO.
+    if (av_audio_fifo_write(ost.audio_fifo.get(), reinterpret_cast<void**>(data), count) < count) return;
+    while (av_audio_fifo_size(ost.audio_fifo.get()) >= enc->frame_size) {
+      if (!encode_from_fifo(output, ost, enc->frame_size)) return;
+      ost.sync_pts += enc->frame_size;
+    }
+    return;
+  }
+
+  // Step 7b: sample-by-sample encoders take the whole chunk at once.
+  AVFrame* frame = encoder_frame();
+  if (!frame) return;
+  av_frame_unref(frame);
+  frame->nb_samples = count;
+  frame->format = enc->sample_fmt;
+  frame->sample_rate = enc->sample_rate;
+  if (av_channel_layout_copy(&frame->ch_layout, &enc->ch_layout) < 0 || av_frame_get_buffer(frame, 0) < 0)
+    return;
+  av_samples_copy(frame->extended_data, data, 0, 0, count, out_channels, enc->sample_fmt);
+  frame->pts = ost.sync_pts;
+  ost.sync_pts += count;
+  const int sent = ost.encoder->send_frame(frame);
+  av_frame_unref(frame);
+  if (sent >= 0) write_ready_packets(output, ost);
+}
+
+}  // namespace engine

@@ -1,0 +1,224 @@
+// The per-packet step: decodes one demuxed packet (or drains the decoder at
+// the end of the input), advances the input stream's clock, counts and
+// previews pictures, hands the decoded data to every output stream fed by
+// this input stream, and at the end of the input drains their encoders.
+#include <cstdio>
+
+#include "engine/engine.h"
+#include "engine/hooks.h"
+#include "engine/progress.h"
+
+extern "C" {
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+}
+
+namespace engine {
+
+namespace {
+
+constexpr int64_t kMicroseconds = 1000000;
+
+// Reused decoded frame: the step runs on the worker thread only, one packet
+// at a time, so one frame serves every call.
+AVFrame* decoded_frame() {
+  static FramePtr frame(av_frame_alloc());
+  return frame.get();
+}
+
+AVPacket* flush_packet() {
+  static PacketPtr packet(av_packet_alloc());
+  return packet.get();
+}
+
+// Input clock after a decoded picture: the decoder's frame period times the
+// ticks this picture lasts (a field-repeat flag from the parser adds one).
+void advance_video_clock(InputStream& ist) {
+  const AVCodecContext* dec = ist.decoder;
+  if (dec->time_base.num == 0 || dec->time_base.den == 0) return;
+  const AVCodecParserContext* parser = av_stream_get_parser(ist.stream);
+  const int64_t ticks = parser ? parser->repeat_pict + 1 : dec->ticks_per_frame;
+  ist.next_pts += static_cast<int64_t>(dec->time_base.num) * ticks * kMicroseconds / dec->time_base.den;
+}
+
+// Input clock after decoded audio: the duration of the samples delivered.
+void advance_audio_clock(InputStream& ist, const AVFrame* frame) {
+  const int rate = frame->sample_rate > 0 ? frame->sample_rate : ist.decoder->sample_rate;
+  if (rate <= 0) return;
+  ist.next_pts += static_cast<int64_t>(frame->nb_samples) * kMicroseconds / rate;
+}
+
+// Counts the picture for the progress display and shows one in ten in the
+// preview while the option is on.
+void note_picture(const InputStream& ist, const AVFrame* frame) {
+  const int left = preview_countdown().fetch_sub(1, std::memory_order_relaxed) - 1;
+  if (progress().preview.load(std::memory_order_relaxed) && left <= 0)
+    show_preview_picture(frame, ist.decoder);
+  progress().decoded_frame_count.fetch_add(1, std::memory_order_relaxed);
+}
+
+// Hands one decoded frame to every output stream whose source is this input
+// stream. -1 when an output stream has a media type the step cannot feed.
+int dispatch_frame(Run& run, InputStream& ist, int ist_index, const AVFrame* frame) {
+  auto& files = state().tables.output_files;
+  for (auto& ost : run.output_streams) {
+    if (ost->source_index != ist_index) continue;
+    AVFormatContext* output = files[ost->file_index]->context.get();
+    switch (ost->encoder->context()->codec_type) {
+      case AVMEDIA_TYPE_VIDEO: write_video_frame(output, *ost, ist, frame); break;
+      case AVMEDIA_TYPE_AUDIO: write_audio_samples(output, *ost, ist, frame); break;
+      default: return -1;
+    }
+  }
+  return 0;
+}
+
+int dispatch_subtitle(Run& run, InputStream& ist, int ist_index, const AVSubtitle* subtitle, int64_t pts) {
+  auto& files = state().tables.output_files;
+  for (auto& ost : run.output_streams) {
+    if (ost->source_index != ist_index) continue;
+    if (ost->encoder->context()->codec_type != AVMEDIA_TYPE_SUBTITLE) return -1;
+    write_subtitle(files[ost->file_index]->context.get(), *ost, ist, subtitle, pts);
+  }
+  return 0;
+}
+
+// Receives every frame the decoder has ready; one pass per frame. Ends at
+// "needs more input" (0) or, once drained, at end of stream (0); -1 on a
+// decode error.
+int receive_frames(Run& run, InputStream& ist, int ist_index) {
+  AVFrame* frame = decoded_frame();
+  if (!frame) return -1;  // no decode buffer: a decode failure, never a write into nothing
+  const bool video = ist.decoder->codec_type == AVMEDIA_TYPE_VIDEO;
+  for (;;) {
+    int ret = avcodec_receive_frame(ist.decoder, frame);
+    if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF) return 0;
+    if (ret < 0) return -1;
+    ist.pts = ist.next_pts;
+    if (video) {
+      note_picture(ist, frame);
+      advance_video_clock(ist);
+    } else {
+      advance_audio_clock(ist, frame);
+    }
+    ist.is_start = 0;
+    ret = dispatch_frame(run, ist, ist_index, frame);
+    av_frame_unref(frame);
+    if (ret < 0) return -1;
+  }
+}
+
+int decode_subtitle(Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
+  AVPacket* working = flush_packet();
+  if (!working) return -1;
+  if (packet && av_packet_ref(working, packet) < 0) return -1;
+  AVSubtitle subtitle{};
+  int got = 0;
+  ist.pts = ist.next_pts;
+  const int ret = avcodec_decode_subtitle2(ist.decoder, &subtitle, &got, working);
+  const int64_t pts = packet ? packet->pts : AV_NOPTS_VALUE;
+  av_packet_unref(working);
+  if (ret < 0) return -1;
+  if (!got) return 0;
+  const int result = dispatch_subtitle(run, ist, ist_index, &subtitle, pts);
+  avsubtitle_free(&subtitle);
+  return result;
+}
+
+// Sends one packet (or the end of input) to a video or audio decoder and
+// takes every frame it then delivers.
+int decode_packet(Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
+  if (!packet) {
+    if (ist.decoder_drained) return 0;
+    ist.decoder_drained = true;
+  }
+  const int sent = avcodec_send_packet(ist.decoder, packet);
+  // A full decoder would take the packet after its frames are read; with
+  // one receive after every send it never answers so, but stay correct.
+  if (sent == AVERROR(EAGAIN)) {
+    if (receive_frames(run, ist, ist_index) < 0) return -1;
+    if (avcodec_send_packet(ist.decoder, packet) < 0) return -1;
+  } else if (sent < 0 && sent != AVERROR_EOF) {
+    return -1;
+  }
+  return receive_frames(run, ist, ist_index);
+}
+
+// Writes every packet the encoder has ready; stops at "needs more" or end.
+void write_ready_packets(AVFormatContext* output, OutputStream& ost) {
+  AVPacket* packet = flush_packet();
+  if (!packet) return;
+  while (ost.encoder->receive_packet(packet) >= 0) {
+    packet->stream_index = ost.stream_index;
+    write_packet(output, ost, packet, ost.encoder->context()->time_base);
+    av_packet_unref(packet);
+  }
+}
+
+// The last short audio frame: encoders that accept a smaller final frame
+// get what is still queued; for the others the remainder is not encoded.
+int encode_audio_remainder(OutputStream& ost) {
+  AVCodecContext* enc = ost.encoder->context();
+  const EncoderDescriptor* desc = ost.encoder->descriptor();
+  if (!ost.audio_fifo || !desc || !(desc->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME)) return 0;
+  const int queued = av_audio_fifo_size(ost.audio_fifo.get());
+  if (queued <= 0) return 0;
+  FramePtr frame(av_frame_alloc());
+  if (!frame) return -1;
+  frame->nb_samples = queued;
+  frame->format = enc->sample_fmt;
+  frame->sample_rate = enc->sample_rate;
+  if (av_channel_layout_copy(&frame->ch_layout, &enc->ch_layout) < 0) return -1;
+  if (av_frame_get_buffer(frame.get(), 0) < 0) return -1;
+  if (av_audio_fifo_read(ost.audio_fifo.get(), reinterpret_cast<void**>(frame->extended_data), queued) < queued)
+    return -1;
+  frame->pts = ost.sync_pts;
+  ost.sync_pts += queued;
+  return ost.encoder->send_frame(frame.get());
+}
+
+// End-of-input flush of the encoders fed by this input stream.
+int flush_encoders(Run& run, int ist_index) {
+  auto& files = state().tables.output_files;
+  for (auto& ost : run.output_streams) {
+    if (ost->source_index != ist_index || !ost->encoder || !ost->encoder->is_open()) continue;
+    AVCodecContext* enc = ost->encoder->context();
+    AVFormatContext* output = files[ost->file_index]->context.get();
+    if (enc->codec_type == AVMEDIA_TYPE_AUDIO) {
+      // Sample-by-sample encoders (PCM) hold nothing back.
+      if (enc->frame_size <= 1) continue;
+      if (encode_audio_remainder(*ost) >= 0) write_ready_packets(output, *ost);
+      if (ost->encoder->send_frame(nullptr) < 0) return 1;
+    } else if (enc->codec_type == AVMEDIA_TYPE_VIDEO) {
+      if (ost->encoder->send_frame(nullptr) < 0) continue;
+    } else {
+      continue;
+    }
+    write_ready_packets(output, *ost);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int process_input_packet(Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
+  if (!ist.decoder) return -1;
+  if (ist.next_pts == AV_NOPTS_VALUE) ist.next_pts = ist.pts;
+  if (packet && packet->dts != AV_NOPTS_VALUE) {
+    ist.next_pts = ist.pts = av_rescale_q(packet->dts, ist.stream->time_base, AV_TIME_BASE_Q);
+  }
+
+  int ret = 0;
+  switch (ist.decoder->codec_type) {
+    case AVMEDIA_TYPE_VIDEO:
+    case AVMEDIA_TYPE_AUDIO: ret = decode_packet(run, ist, ist_index, packet); break;
+    case AVMEDIA_TYPE_SUBTITLE: ret = decode_subtitle(run, ist, ist_index, packet); break;
+    default: return -1;
+  }
+  if (packet) return ret;
+  // End of input: the decoder is drained (whatever it reported); now the
+  // encoders it fed give up what they still hold.
+  return flush_encoders(run, ist_index);
+}
+
+}  // namespace engine

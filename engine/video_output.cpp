@@ -1,0 +1,128 @@
+// Video output: one decoded picture becomes zero, one or several encoded
+// frames of an output stream. The number follows the sync rule (drop,
+// duplicate, or re-align on variable-rate containers) against the input
+// clock; the picture is scaled once when size or pixel format differ.
+#include <cmath>
+#include <limits>
+
+#include "engine/engine.h"
+
+namespace engine {
+
+namespace {
+
+constexpr int64_t kFrameCap = std::numeric_limits<int32_t>::max();
+
+// Frames the picture stands for, by the drift between input clock and the
+// frames emitted so far; may move sync_pts (re-align, fine time bases).
+int64_t frame_count(const AVFormatContext* output, OutputStream& ost) {
+  const AVRational tb = ost.encoder->context()->time_base;
+  const double seconds_per_frame = av_q2d(tb);
+  const double t = sync_input_seconds(ost);
+  if (!(seconds_per_frame > 0.001)) {
+    ost.sync_pts = static_cast<int64_t>(std::floor(t / seconds_per_frame));
+    return 1;
+  }
+  const double drift = t / seconds_per_frame - static_cast<double>(ost.sync_pts);
+  if (drift < -1.1) return 0;
+  if (output->oformat->flags & AVFMT_VARIABLE_FPS) {
+    if (drift <= -0.6) return 0;
+    if (drift > 0.6) ost.sync_pts = static_cast<int64_t>(std::floor(t / seconds_per_frame));
+    return 1;
+  }
+  if (drift > 1.1) return static_cast<int64_t>(std::floor(drift));
+  return 1;
+}
+
+// The reference handed to the encoder: the picture's planes with the
+// encoding fields of this frame.
+AVFrame* encode_frame() {
+  static FramePtr frame(av_frame_alloc());
+  return frame.get();
+}
+
+AVPacket* video_packet() {
+  static PacketPtr packet(av_packet_alloc());
+  return packet.get();
+}
+
+// Scales the decoded picture into the stream's work picture; null when that
+// cannot be done. The scaler follows the picture it is given: a stream
+// whose picture size or format changes midway gets a new scaler instead of
+// one that would read past the smaller picture.
+const AVFrame* scaled_picture(OutputStream& ost, const AVFrame* picture) {
+  const AVCodecContext* enc = ost.encoder->context();
+  if (!ost.work_picture) {
+    FramePtr work(av_frame_alloc());
+    if (!work) return nullptr;
+    work->format = enc->pix_fmt;
+    work->width = enc->width;
+    work->height = enc->height;
+    if (av_frame_get_buffer(work.get(), 0) < 0) return nullptr;
+    ost.work_picture = std::move(work);
+  }
+  AVFrame* work = ost.work_picture.get();
+  SwsContext* scaler = sws_getCachedContext(
+      ost.scaler.release(), picture->width, picture->height, static_cast<AVPixelFormat>(picture->format),
+      work->width, work->height, static_cast<AVPixelFormat>(work->format), state().settings.scaler_flags,
+      nullptr, nullptr, nullptr);
+  ost.scaler.reset(scaler);
+  if (!scaler || av_frame_make_writable(work) < 0) return nullptr;
+  ost.scaled_source_height = picture->height;
+  if (sws_scale(scaler, picture->data, picture->linesize, 0, ost.scaled_source_height, work->data,
+                work->linesize) <= 0)
+    return nullptr;
+  return work;
+}
+
+// Whether the decoded picture can go to the encoder as it is.
+bool fits_encoder(const OutputStream& ost, const AVFrame* picture) {
+  const AVCodecContext* enc = ost.encoder->context();
+  return !ost.rescale_needed && picture->width == enc->width && picture->height == enc->height &&
+         picture->format == enc->pix_fmt;
+}
+
+}  // namespace
+
+void write_video_frame(AVFormatContext* output, OutputStream& ost, InputStream& /*ist*/, const AVFrame* picture) {
+  if (!ost.encoder || !ost.encoder->is_open()) return;
+  AVCodecContext* enc = ost.encoder->context();
+
+  int64_t count = frame_count(output, ost);
+  count = std::min<int64_t>(count, kFrameCap - ost.frame_number);
+  if (count <= 0) return;
+
+  const AVFrame* source = fits_encoder(ost, picture) ? picture : scaled_picture(ost, picture);
+  AVFrame* frame = encode_frame();
+  AVPacket* packet = video_packet();
+  if (!source || !frame || !packet) return;
+
+  const AVCodecContext* defaults = state().options.codec_option_defaults[AVMEDIA_TYPE_VIDEO].get();
+  const bool interlaced_coding =
+      defaults && (defaults->flags & (AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME));
+
+  for (int64_t i = 0; i < count; ++i) {
+    if (av_frame_ref(frame, source) < 0) return;
+    frame->interlaced_frame = picture->interlaced_frame;
+    if (interlaced_coding) frame->top_field_first = picture->top_field_first;
+    frame->quality = 0;
+    frame->pict_type = AV_PICTURE_TYPE_NONE;
+    frame->pts = ost.sync_pts;
+    // The decoder's own duration and timing fields mean nothing to the encoder.
+    frame->pkt_dts = AV_NOPTS_VALUE;
+    const int sent = ost.encoder->send_frame(frame);
+    av_frame_unref(frame);
+    // A refused frame ends the call: neither it nor the duplicates after it
+    // advance the output clock.
+    if (sent < 0) return;
+    while (ost.encoder->receive_packet(packet) >= 0) {
+      packet->stream_index = ost.stream_index;
+      write_packet(output, ost, packet, enc->time_base);
+      av_packet_unref(packet);
+    }
+    ++ost.sync_pts;
+    ++ost.frame_number;
+  }
+}
+
+}  // namespace engine
