@@ -1,0 +1,78 @@
+#pragma once
+// A batch window over plain values for the batch tests: rows given by the
+// test, every write recorded under a lock (the monitor writes from its own
+// thread).
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "batch/batch_window.h"
+
+namespace batch::testing {
+
+struct Row {
+  std::string title;
+  std::string path;
+  int tick = 0;
+  std::string done = "0 %";
+};
+
+class RecordingWindow : public BatchWindow {
+ public:
+  std::vector<Row> rows;
+  presets::ConversionSettings settings;
+  // Called at the start of every read_settings, before the value is taken.
+  std::function<void(int call)> on_read_settings;
+
+  int bar = 0;
+  std::string percent = "0%";
+  std::string statistics;
+  std::string processing = "Processing: ";
+  std::vector<bool> busy_calls;
+  std::vector<std::string> processing_history;
+  std::vector<int> bar_history;
+  std::vector<int> scrolled;
+  int settings_reads = 0;
+  std::mutex mutex;
+
+  void set_progress_bar(int percent_value) override {
+    std::lock_guard lock(mutex);
+    bar = percent_value;
+    bar_history.push_back(percent_value);
+  }
+  void set_percent_text(const std::string& text) override {
+    std::lock_guard lock(mutex);
+    percent = text;
+  }
+  void set_statistics_text(const std::string& text) override {
+    std::lock_guard lock(mutex);
+    statistics = text;
+  }
+  void set_done_text(int row, const std::string& text) override {
+    std::lock_guard lock(mutex);
+    if (row >= 0 && row < static_cast<int>(rows.size())) rows[row].done = text;
+  }
+  int row_count() override { return static_cast<int>(rows.size()); }
+  int row_tick(int row) override { return rows.at(row).tick; }
+  std::string row_title(int row) override { return rows.at(row).title; }
+  std::string row_path(int row) override { return rows.at(row).path; }
+  void scroll_to_row(int row) override { scrolled.push_back(row); }
+  void set_processing_text(const std::string& text) override {
+    std::lock_guard lock(mutex);
+    processing = text;
+    processing_history.push_back(text);
+  }
+  void set_busy(bool value) override {
+    std::lock_guard lock(mutex);
+    busy_calls.push_back(value);
+  }
+  presets::ConversionSettings read_settings() override {
+    if (on_read_settings) on_read_settings(settings_reads);
+    ++settings_reads;
+    return settings;
+  }
+};
+
+}  // namespace batch::testing
