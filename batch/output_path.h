@@ -1,0 +1,14 @@
+#pragma once
+// Naming of a job's output file.
+
+#include <filesystem>
+#include <string>
+
+namespace batch {
+
+// First free name: source or folder+title with its extension replaced (clip.avi, clip1.avi, ...). A name without a "." after its first two characters gets the extension appended to the whole name, in the intended folder. Never names the source.
+std::filesystem::path make_output_path(const std::filesystem::path& source, const std::string& title,
+                                       bool save_beside_source, const std::filesystem::path& output_folder,
+                                       const std::string& extension);
+
+}  // namespace batch

@@ -1,0 +1,196 @@
+// clipmill-convert: converts one file through the same steps as the batch
+// worker (format table, output name, engine parameters, conversion job), for
+// developers, tests and the benchmark. Option texts are the ones the
+// window's lists show.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "batch/conversion_job.h"
+#include "batch/job_setup.h"
+#include "engine/engine.h"
+#include "engine/progress.h"
+#include "presets/conversion_settings.h"
+#include "presets/option_tables.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kUsageStatus = 2;
+
+void print_usage() {
+  std::fputs(
+      "usage: clipmill-convert [--preset NAME] --format F --size WxH --fps R --video-bitrate KBPS\n"
+      "                        --audio-bitrate KBPS --aspect 4/3|16/9 [--cancel-after SECONDS]\n"
+      "                        INPUT OUTPUT_DIR\n"
+      "  --preset NAME  display name of a preset (\"MPEG2 HD\", \"3gp format\", ...); options given\n"
+      "                 after it replace its values\n",
+      stderr);
+}
+
+struct Arguments {
+  presets::ControlTexts texts;
+  bool have_format = false, have_size = false, have_fps = false, have_video = false, have_audio = false,
+       have_aspect = false;
+  double cancel_after = -1;
+  std::string input;
+  std::string output_dir;
+};
+
+bool apply_preset(std::string_view name, Arguments& args) {
+  for (const auto& preset : presets::preset_table()) {
+    if (name != preset.display_name) continue;
+    args.texts.format = preset.format;
+    args.texts.size = preset.size;
+    args.texts.aspect = preset.aspect;
+    args.texts.fps = preset.fps;
+    args.texts.video_bitrate = preset.video_bitrate;
+    args.texts.audio_bitrate = preset.audio_bitrate;
+    args.have_format = args.have_size = args.have_fps = args.have_video = args.have_audio = args.have_aspect = true;
+    return true;
+  }
+  return false;
+}
+
+bool all_digits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+bool valid_size(std::string_view text) {
+  const size_t x = text.find('x');
+  return x != std::string_view::npos && all_digits(text.substr(0, x)) && all_digits(text.substr(x + 1)) &&
+         std::atoi(std::string(text.substr(0, x)).c_str()) > 0 &&
+         std::atoi(std::string(text.substr(x + 1)).c_str()) > 0;
+}
+
+bool positive_number(std::string_view text) {
+  char* end = nullptr;
+  const std::string s(text);
+  const double value = std::strtod(s.c_str(), &end);
+  return !s.empty() && end && *end == '\0' && value > 0;
+}
+
+// Reads the command line; false on anything malformed or missing.
+bool parse(int argc, char** argv, Arguments& args) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg.rfind("--", 0) != 0) {
+      if (args.input.empty()) args.input = arg;
+      else if (args.output_dir.empty()) args.output_dir = arg;
+      else return false;
+      continue;
+    }
+    if (i + 1 >= argc) return false;
+    const std::string_view value = argv[++i];
+    if (arg == "--preset") {
+      if (!apply_preset(value, args)) return false;
+    } else if (arg == "--format") {
+      args.texts.format = value;
+      args.have_format = !value.empty();
+    } else if (arg == "--size") {
+      if (!valid_size(value)) return false;
+      args.texts.size = value;
+      args.have_size = true;
+    } else if (arg == "--fps") {
+      if (!positive_number(value)) return false;
+      args.texts.fps = value;
+      args.have_fps = true;
+    } else if (arg == "--video-bitrate") {
+      if (!all_digits(value)) return false;
+      args.texts.video_bitrate = value;
+      args.have_video = true;
+    } else if (arg == "--audio-bitrate") {
+      if (!positive_number(value)) return false;
+      args.texts.audio_bitrate = value;
+      args.have_audio = true;
+    } else if (arg == "--aspect") {
+      if (value != "4/3" && value != "16/9") return false;
+      args.texts.aspect = value;
+      args.have_aspect = true;
+    } else if (arg == "--cancel-after") {
+      if (!positive_number(value) && value != "0") return false;
+      args.cancel_after = std::strtod(std::string(value).c_str(), nullptr);
+    } else {
+      return false;
+    }
+  }
+  return args.have_format && args.have_size && args.have_fps && args.have_video && args.have_audio &&
+         args.have_aspect && !args.input.empty() && !args.output_dir.empty();
+}
+
+// Sets the stop flag `seconds` after the job started, as Cancel does; the
+// job clears the flag at its start, so the timer counts from then.
+class CancelTimer {
+ public:
+  explicit CancelTimer(double seconds) {
+    if (seconds < 0) return;
+    thread_ = std::thread([this, seconds] {
+      auto& progress = engine::progress();
+      while (!done_ && !progress.conversion_running.load(std::memory_order_relaxed))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+      while (!done_ && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (!done_) progress.stop_requested.store(true, std::memory_order_relaxed);
+    });
+  }
+  ~CancelTimer() {
+    done_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  CancelTimer(const CancelTimer&) = delete;
+  CancelTimer& operator=(const CancelTimer&) = delete;
+
+ private:
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Arguments args;
+  std::error_code ec;
+  if (!parse(argc, argv, args) || !fs::is_directory(args.output_dir, ec)) {
+    print_usage();
+    return kUsageStatus;
+  }
+  args.texts.save_beside_source = false;
+  args.texts.output_folder = args.output_dir;
+  const presets::ConversionSettings settings = presets::parse_conversion_settings(args.texts);
+
+  batch::JobChoices choices;
+  choices.format = settings.format;
+  choices.width = settings.width;
+  choices.height = settings.height;
+  choices.fps = settings.fps;
+  choices.video_bitrate = settings.video_bitrate;
+  choices.audio_bitrate = settings.audio_bitrate;
+  choices.aspect = settings.aspect;
+  choices.save_beside_source = false;
+  choices.output_folder = args.output_dir;
+
+  engine::engine_init();
+  const fs::path source = args.input;
+  const fs::path output = batch::prepare_job(choices, source, source.filename().string());
+
+  const auto start = std::chrono::steady_clock::now();
+  int result;
+  {
+    CancelTimer timer(args.cancel_after);
+    result = batch::convert_file();
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("output=%s result=%d seconds=%.3f frames=%d\n", output.c_str(), result, seconds,
+              engine::progress().decoded_frame_count.load());
+  return result == batch::kJobRan ? 0 : 1;
+}
