@@ -1,0 +1,174 @@
+// Creating the destination: container and muxing preset from the output
+// target, one stream per media type the input has, and the file itself,
+// which is created exclusively so that an existing file is never touched.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+extern "C" {
+#include <libavutil/opt.h>
+}
+
+#include "engine/engine.h"
+
+namespace engine {
+
+namespace {
+
+// Consumes both forced formats, as every end of create_output_file does.
+void clear_forced_formats() {
+  state().settings.forced_output_format = nullptr;
+  state().settings.forced_input_format = nullptr;
+}
+
+void set_dvd_options(const char* gop) {
+  const std::string rate = std::to_string(state().params.video_bit_rate);
+  set_option("gop", gop);
+  set_option("b", rate.c_str());
+  set_option("maxrate", rate.c_str());
+  set_option("minrate", "0");
+  set_option("bufsize", "1835008");
+  set_option("packetsize", "2048");
+  set_option("muxrate", "10080000");
+}
+
+// The container and options of `output_target`.
+const AVOutputFormat* apply_output_target() {
+  auto& s = state().settings;
+  const auto& p = state().params;
+  switch (p.output_target) {
+    case 3: return av_guess_format("psp", nullptr, nullptr);
+    case 7: set_dvd_options("15"); return av_guess_format("dvd", nullptr, nullptr);
+    case 8: set_dvd_options("18"); return av_guess_format("dvd", nullptr, nullptr);
+    case 9:
+      choose_codec_name(s.video_codec_name, "mpeg1video");
+      choose_codec_name(s.audio_codec_name, "mp2");
+      force_container("vcd");
+      set_option("gop", "15");
+      set_option("b", "1150000");
+      set_option("maxrate", "1150000");
+      set_option("minrate", "1150000");
+      set_option("bufsize", "327680");
+      set_option("ab", "224000");
+      s.audio_sample_rate = 44100;
+      s.audio_channels = 2;
+      set_option("packetsize", "2324");
+      set_option("muxrate", "1411200");
+      s.mux_preload = 0.44f;
+      return s.forced_output_format;
+    default: {
+      const std::string rate = std::to_string(p.video_bit_rate);
+      set_option("gop", "15");
+      set_option("b", rate.c_str());
+      set_option("maxrate", rate.c_str());
+      set_option("minrate", rate.c_str());
+      set_option("bufsize", "1835008");
+      set_option("packetsize", "2048");
+      set_option("muxrate", "10080000");
+      return av_guess_format(nullptr, p.output_path.c_str(), nullptr);
+    }
+  }
+}
+
+// Creates the file only when no file of that name exists, then opens it for
+// the muxer. Returns false (and leaves nothing behind) on any failure.
+bool create_exclusively(AVFormatContext* oc, const std::string& path) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  ::close(fd);
+  // The file is ours now; "file:" keeps a ':' in the name from selecting a
+  // protocol.
+  const std::string url = "file:" + path;
+  if (avio_open2(&oc->pb, url.c_str(), AVIO_FLAG_WRITE, &oc->interrupt_callback, nullptr) < 0) {
+    std::remove(path.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+MediaTypes scan_input_media_types() {
+  MediaTypes found;
+  const auto& t = state().tables;
+  for (int f = 0; f < t.input_file_count; ++f) {
+    const AVFormatContext* ic = t.input_files[f]->context.get();
+    for (unsigned i = 0; i < ic->nb_streams; ++i) {
+      switch (ic->streams[i]->codecpar->codec_type) {
+        case AVMEDIA_TYPE_VIDEO: found.video = true; break;
+        case AVMEDIA_TYPE_AUDIO: found.audio = true; break;
+        case AVMEDIA_TYPE_SUBTITLE: found.subtitle = true; break;
+        default: break;
+      }
+    }
+  }
+  return found;
+}
+
+void create_output_file() {
+  auto& s = state().settings;
+  auto& t = state().tables;
+  const auto& p = state().params;
+  if (t.output_file_count >= kMaxFiles) return clear_forced_formats();
+
+  auto file = std::make_unique<OutputFile>();
+  file->context.reset(avformat_alloc_context());
+  AVFormatContext* oc = file->context.get();
+  if (!oc) return clear_forced_formats();
+
+  const AVOutputFormat* format = s.forced_output_format ? s.forced_output_format : apply_output_target();
+  if (!format) return clear_forced_formats();
+  oc->oformat = format;
+  oc->url = av_strdup(p.output_path.c_str());
+  oc->interrupt_callback = {interrupt_requested, nullptr};
+
+  bool video = format->video_codec != AV_CODEC_ID_NONE || s.video_codec_name;
+  bool audio = format->audio_codec != AV_CODEC_ID_NONE || s.audio_codec_name;
+  bool subtitle = format->subtitle_codec != AV_CODEC_ID_NONE || s.subtitle_codec_name;
+  if (t.input_file_count > 0) {
+    const MediaTypes in = scan_input_media_types();
+    video = video && in.video;
+    audio = audio && in.audio;
+    subtitle = subtitle && in.subtitle;
+  }
+  if (s.video_disabled) video = false;
+  if (s.audio_disabled) audio = false;
+  if (s.subtitle_disabled) subtitle = false;
+  if (t.output_codec_count + 3 > kMaxCodecEntries) return clear_forced_formats();
+
+  // A stop after the streams were added takes their codec table entries back.
+  const int codec_count_before = t.output_codec_count;
+  auto stop = [&] {
+    for (int i = codec_count_before; i < t.output_codec_count; ++i) t.output_codecs[i] = nullptr;
+    t.output_codec_count = codec_count_before;
+    clear_forced_formats();
+  };
+  if (video) add_video_stream(*file);
+  if (audio) add_audio_stream(*file);
+  if (subtitle) add_subtitle_stream(*file);
+
+  if (!(format->flags & AVFMT_NOFILE)) {
+    if ((format->flags & AVFMT_NEEDNUMBER) && !av_filename_number_test(p.output_path.c_str()))
+      return stop();
+    // Never ask and never overwrite: an existing name means no output.
+    if (p.output_path.empty() || !create_exclusively(oc, p.output_path)) return stop();
+  }
+
+  // Muxer timing: preload in microseconds (a private option of the MPEG
+  // muxers, handed over with the header), the maximum muxing delay on the
+  // context.
+  const std::string preload = std::to_string(static_cast<int64_t>(s.mux_preload * 1000000.0f));
+  av_dict_set(&file->muxer_options, "preload", preload.c_str(), 0);
+  oc->max_delay = 699999;
+  oc->flags |= AVFMT_FLAG_NONBLOCK;
+
+  apply_registered_options(state().options.format_option_defaults, oc, AV_OPT_FLAG_ENCODING_PARAM);
+  av_dict_copy(&file->muxer_options, state().options.muxer_private_options, 0);
+
+  t.output_files[t.output_file_count++] = std::move(file);
+  clear_forced_formats();
+}
+
+}  // namespace engine

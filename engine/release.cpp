@@ -1,0 +1,41 @@
+// Releasing what a run and a job hold.
+#include "engine/engine.h"
+
+namespace engine {
+
+void close_run_codecs(Run& run) {
+  for (auto& ost : run.output_streams)
+    if (ost && ost->encoding_needed && ost->encoder) ost->encoder->close();
+  auto& t = state().tables;
+  for (auto& ist : run.input_streams) {
+    if (!ist || !ist->decoding_needed || !ist->decoder) continue;
+    if (ist->file_index < t.input_file_count && t.input_files[ist->file_index]) {
+      auto& decoders = t.input_files[ist->file_index]->decoders;
+      if (ist->stream_index < static_cast<int>(decoders.size())) decoders[ist->stream_index].reset();
+    }
+    ist->decoder = nullptr;
+  }
+}
+
+void release_run(Run& run) {
+  state().settings.encode_buffer.reset();
+  run.files.clear();
+  run.input_streams.clear();
+  // Each OutputStream frees its FIFO, work picture, scaler and converters.
+  run.output_streams.clear();
+}
+
+void release_files() {
+  auto& t = state().tables;
+  // Outputs first (their I/O closed before the context is freed), then inputs.
+  for (int i = 0; i < t.output_file_count; ++i) t.output_files[i].reset();
+  for (int i = 0; i < t.input_file_count; ++i) t.input_files[i].reset();
+  for (int i = 0; i < t.input_codec_count; ++i) t.input_codecs[i] = nullptr;
+  for (int i = 0; i < t.output_codec_count; ++i) t.output_codecs[i] = nullptr;
+  t.input_file_count = 0;
+  t.output_file_count = 0;
+  t.input_codec_count = 0;
+  t.output_codec_count = 0;
+}
+
+}  // namespace engine

@@ -1,0 +1,72 @@
+// Small steps shared by the packet, video, audio and subtitle outputs.
+#include <cstring>
+
+#include "engine/engine.h"
+
+namespace engine {
+
+namespace {
+
+constexpr int kSubtitleBufferSize = 65536;
+
+// Subtitle encoder output buffer, made on first use and kept for the process.
+uint8_t* subtitle_encode_buffer() {
+  static AvBuffer<uint8_t> buffer(static_cast<uint8_t*>(av_malloc(kSubtitleBufferSize)));
+  return buffer.get();
+}
+
+}  // namespace
+
+double sync_input_seconds(const OutputStream& ost) {
+  if (!ost.sync_input) return 0.0;
+  return static_cast<double>(ost.sync_input->pts) / 1000000.0;
+}
+
+void write_packet(AVFormatContext* output, OutputStream& ost, AVPacket* packet, AVRational encoder_time_base) {
+  if (!output || !packet || !ost.stream) return;
+  packet->stream_index = ost.stream_index;
+  av_packet_rescale_ts(packet, encoder_time_base, ost.stream->time_base);
+  if (packet->dts != AV_NOPTS_VALUE)
+    ost.last_mux_dts = packet->dts;
+  else if (packet->pts != AV_NOPTS_VALUE)
+    ost.last_mux_dts = packet->pts;
+  // A failed write neither stops the job nor is reported.
+  av_interleaved_write_frame(output, packet);
+}
+
+void write_subtitle(AVFormatContext* output, OutputStream& ost, InputStream& ist, const AVSubtitle* subtitle,
+                    int64_t pts) {
+  if (pts == AV_NOPTS_VALUE || !subtitle || !ost.encoder || !ost.encoder->context() || !ist.stream) return;
+  uint8_t* buffer = subtitle_encode_buffer();
+  if (!buffer) return;
+  AVCodecContext* encoder = ost.encoder->context();
+  const bool dvb = encoder->codec_id == AV_CODEC_ID_DVB_SUBTITLE;
+  const AVRational out_tb = ost.stream->time_base;
+  const int64_t base = av_rescale_q(pts, ist.stream->time_base, out_tb);
+
+  // The encoder refuses a nonzero start display time: the display times are
+  // folded into the packet timestamps instead.
+  AVSubtitle sub = *subtitle;
+  sub.end_display_time = subtitle->end_display_time - subtitle->start_display_time;
+  sub.start_display_time = 0;
+
+  for (int pass = 0; pass < (dvb ? 2 : 1); ++pass) {
+    int size = avcodec_encode_subtitle(encoder, buffer, kSubtitleBufferSize, &sub);
+    if (size < 0) continue;  // an encoder failure is not written as a packet
+    PacketPtr packet(av_packet_alloc());
+    if (!packet) return;
+    packet->data = buffer;
+    packet->size = size;
+    int64_t stamp = base;
+    if (dvb) {
+      uint32_t ms = pass == 0 ? subtitle->start_display_time : subtitle->end_display_time;
+      stamp += av_rescale_q(ms, {1, 1000}, out_tb);
+    }
+    packet->pts = packet->dts = stamp;
+    write_packet(output, ost, packet.get(), out_tb);
+  }
+}
+
+int interrupt_requested(void*) { return 0; }
+
+}  // namespace engine

@@ -1,0 +1,63 @@
+// Each output format of the batch worker, from a real input through
+// open_input, create_output_file and the transcode setup: every encoder and
+// decoder opens and the header shows the right container and codecs.
+#include <gtest/gtest.h>
+
+#include "engine/tests/engine_fixture.h"
+#include "testsupport/media.h"
+
+namespace {
+
+using enginetest::Format;
+
+const Format kFormats[] = {
+    {"avi", 12, 2, 0, "avi", 320, 240, 2, 44100, 128000, "avi", "msmpeg4v2", "mp3"},
+    {"flv", 15, 2, 0, "flv", 320, 240, 2, 44100, 128000, "flv", "flv1", "mp3"},
+    {"mp4", 1, 1, 0, "mp4", 320, 240, 1, 44100, 128000, "mov,mp4,m4a,3gp,3g2,mj2", "mpeg4", "aac"},
+    {"mpg2_pal", 14, 6, 7, "mpg", 720, 576, 2, 44100, 192000, "mpeg", "mpeg2video", "ac3"},
+    {"mpg2_ntsc", 14, 6, 8, "mpg", 720, 480, 2, 44100, 192000, "mpeg", "mpeg2video", "ac3"},
+    {"wmv", 4, 4, 0, "wmv", 320, 240, 2, 44100, 128000, "asf", "wmv2", "wmav2"},
+    {"mpg1", 13, 3, 0, "mpg", 352, 288, 2, 44100, 192000, "mpeg", "mpeg1video", "mp2"},
+    {"h263", 6, 5, 0, "3gp", 176, 144, 1, 8000, 12200, "mov,mp4,m4a,3gp,3g2,mj2", "h263", "amr_nb"},
+};
+
+class SetupFormats : public ::testing::TestWithParam<Format> {
+ protected:
+  void SetUp() override { engine::engine_init(); }
+};
+
+TEST_P(SetupFormats, OpensEveryCodecAndWritesAReadableHeader) {
+  const Format& f = GetParam();
+  const auto dir = testsupport::temp_dir(std::string("setup_") + f.name);
+  const auto output = dir / (std::string("clip.") + f.extension);
+  enginetest::BoxRecorder boxes;
+  enginetest::fill_parameters(f, output);
+  enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
+  ASSERT_EQ(engine::state().tables.input_file_count, 1);
+  ASSERT_EQ(engine::state().tables.output_file_count, 1);
+
+  EXPECT_EQ(engine::transcode(), 0);
+  engine::release_files();
+  EXPECT_TRUE(boxes.boxes.empty());
+
+  const auto info = testsupport::probe(output);
+  ASSERT_TRUE(info.ok) << output;
+  EXPECT_EQ(info.format_name, f.container);
+  const auto* v = info.first("video");
+  const auto* a = info.first("audio");
+  ASSERT_NE(v, nullptr);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(v->codec_name, f.video_codec);
+  EXPECT_EQ(v->width, f.width);
+  EXPECT_EQ(v->height, f.height);
+  EXPECT_EQ(a->codec_name, f.audio_codec);
+  EXPECT_EQ(a->sample_rate, f.sample_rate);
+  EXPECT_EQ(a->channels, f.channels);
+  EXPECT_EQ(engine::state().tables.output_file_count, 0);
+  EXPECT_EQ(engine::state().tables.output_codec_count, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(BatchFormats, SetupFormats, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
