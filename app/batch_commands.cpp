@@ -1,9 +1,80 @@
-// Placeholder until presets and the batch worker are built.
+// The option lists, presets and the batch as the main window's commands.
+#include <QPointer>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "app/batch_window_adapter.h"
 #include "app/commands.h"
+#include "app/main_window.h"
+#include "app/option_controls.h"
+#include "batch/batch_worker.h"
+#include "engine/progress.h"
+#include "presets/option_tables.h"
 
 namespace app {
-void fill_option_lists(MainWindow&) {}
-void start_batch(MainWindow&) {}
-void apply_preset_command(MainWindow&, int) {}
-void preset_list_changed(MainWindow&, int) {}
+
+namespace {
+
+// The one batch worker thread. "Convert!" starts it and returns at once;
+// closing the window does not wait for it. At the program's end the running
+// file is asked to stop (it is still finished properly) and the worker is
+// given a few seconds to do so, so that it never runs on while the engine's
+// process-wide state is destroyed.
+class BatchThread {
+ public:
+  ~BatchThread() {
+    if (!thread_.joinable()) return;
+    auto& p = engine::progress();
+    p.batch_stop_requested.store(true, std::memory_order_relaxed);
+    p.stop_requested.store(true, std::memory_order_relaxed);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!finished_.load() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (finished_.load()) thread_.join();
+    else thread_.detach();
+  }
+
+  // Starts a batch unless one is still running: two batches at once would
+  // share the one engine.
+  bool start(MainWindow& window) {
+    if (thread_.joinable()) {
+      if (!finished_.load()) return false;
+      thread_.join();
+    }
+    finished_.store(false);
+    thread_ = std::thread([this, target = QPointer<MainWindow>(&window)] {
+      BatchWindowAdapter adapter(target);
+      batch::run_batch(adapter);
+      finished_.store(true);
+    });
+    return true;
+  }
+
+ private:
+  std::thread thread_;
+  std::atomic<bool> finished_{true};
+};
+
+BatchThread& batch_thread() {
+  static BatchThread thread;
+  return thread;
+}
+
+}  // namespace
+
+void fill_option_lists(MainWindow& window) { fill_lists(window); }
+
+void start_batch(MainWindow& window) { batch_thread().start(window); }
+
+void apply_preset_command(MainWindow& window, int command_id) {
+  const int position = presets::preset_for_command(command_id);
+  if (position < 0) return;
+  apply_preset(window, position);
+  select_preset_entry(window, position);
+}
+
+void preset_list_changed(MainWindow& window, int position) { apply_preset(window, position); }
+
 }  // namespace app

@@ -1,0 +1,102 @@
+#include "app/option_controls.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include "app/ids.h"
+#include "app/main_window.h"
+#include "app/ui_call.h"
+#include "presets/option_tables.h"
+
+namespace app {
+
+namespace {
+
+void fill(MainWindow& window, int id, const presets::OptionList& list) {
+  auto* box = window.control_as<QComboBox>(id);
+  if (!box) return;
+  const QSignalBlocker quiet(box);
+  box->clear();
+  for (const char* entry : list.entries) box->addItem(QString::fromUtf8(entry));
+  box->setCurrentIndex(list.default_position);
+}
+
+void select_text(MainWindow& window, int id, const presets::OptionList& list, const char* text) {
+  auto* box = window.control_as<QComboBox>(id);
+  const int position = presets::position_of(list, text);
+  if (!box || position < 0) return;
+  const QSignalBlocker quiet(box);
+  box->setCurrentIndex(position);
+}
+
+std::string combo_text(MainWindow& window, int id) {
+  auto* box = window.control_as<QComboBox>(id);
+  return box && box->currentIndex() >= 0 ? box->currentText().toStdString() : std::string();
+}
+
+std::string field_text(MainWindow& window, int id) {
+  auto* field = window.control_as<QLineEdit>(id);
+  return field ? field->text().toStdString() : std::string();
+}
+
+bool checked(MainWindow& window, int id) {
+  auto* button = window.control_as<QAbstractButton>(id);
+  return button && button->isChecked();
+}
+
+}  // namespace
+
+void fill_lists(MainWindow& window) {
+  fill(window, kIdFormatList, presets::format_list());
+  fill(window, kIdSizeList, presets::size_list());
+  fill(window, kIdFpsList, presets::fps_list());
+  fill(window, kIdAudioBitrateList, presets::audio_bitrate_list());
+  fill(window, kIdAspectList, presets::aspect_list());
+  fill(window, kIdPresetList, presets::preset_list());
+}
+
+void apply_preset(MainWindow& window, int position) {
+  const auto table = presets::preset_table();
+  if (position < 0 || position >= static_cast<int>(table.size())) return;
+  const presets::Preset& p = table[position];
+  select_text(window, kIdFormatList, presets::format_list(), p.format);
+  select_text(window, kIdSizeList, presets::size_list(), p.size);
+  select_text(window, kIdAspectList, presets::aspect_list(), p.aspect);
+  select_text(window, kIdFpsList, presets::fps_list(), p.fps);
+  if (auto* field = window.control_as<QLineEdit>(kIdVideoBitrate)) {
+    const QSignalBlocker quiet(field);
+    field->setText(QString::fromUtf8(p.video_bitrate));
+  }
+  select_text(window, kIdAudioBitrateList, presets::audio_bitrate_list(), p.audio_bitrate);
+}
+
+void select_preset_entry(MainWindow& window, int position) {
+  auto* box = window.control_as<QComboBox>(kIdPresetList);
+  if (!box || position < 0 || position >= box->count()) return;
+  const QSignalBlocker quiet(box);
+  box->setCurrentIndex(position);
+}
+
+presets::ControlTexts read_control_texts(MainWindow& window) {
+  presets::ControlTexts t;
+  t.format = combo_text(window, kIdFormatList);
+  t.size = combo_text(window, kIdSizeList);
+  t.aspect = combo_text(window, kIdAspectList);
+  t.fps = combo_text(window, kIdFpsList);
+  t.audio_bitrate = combo_text(window, kIdAudioBitrateList);
+  t.video_bitrate = field_text(window, kIdVideoBitrate);
+  t.save_beside_source = checked(window, kIdSaveBesideSource);
+  t.output_folder = field_text(window, kIdOutputFolder);
+  t.preview = checked(window, kIdPreviewBox);
+  return t;
+}
+
+presets::ConversionSettings read_conversion_settings(MainWindow& window) {
+  presets::ControlTexts texts;
+  run_on_ui([&] { texts = read_control_texts(window); });
+  return presets::parse_conversion_settings(texts);
+}
+
+}  // namespace app

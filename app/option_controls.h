@@ -1,0 +1,28 @@
+#pragma once
+// The option lists, the video bit rate field and the preset list of the main
+// window: filling them from the option tables, applying a preset, and reading
+// the user's choices. UI thread only, except read_conversion_settings.
+
+#include "presets/conversion_settings.h"
+
+namespace app {
+
+class MainWindow;
+
+// Fills the lists in the opening order (format, size, frame rate, audio bit
+// rate, aspect, preset) and selects each list's default, without raising the
+// lists' change handling.
+void fill_lists(MainWindow& window);
+// Selects the format, size, aspect and frame-rate entries, sets the video bit
+// rate text and selects the audio bit-rate entry of a PresetTable row, all
+// without raising change handling. Out-of-range positions do nothing.
+void apply_preset(MainWindow& window, int position);
+// Selects a list entry by position without raising change handling.
+void select_preset_entry(MainWindow& window, int position);
+
+// The controls' texts as shown (UI thread).
+presets::ControlTexts read_control_texts(MainWindow& window);
+// The parsed choices; callable from any thread (reads on the UI thread).
+presets::ConversionSettings read_conversion_settings(MainWindow& window);
+
+}  // namespace app
