@@ -10,6 +10,7 @@
 #include <map>
 
 class QAction;
+class QLabel;
 
 namespace app {
 
@@ -38,20 +39,32 @@ class MainWindow : public QMainWindow {
   }
   // The menu item of a command id, or null.
   QAction* action(int command_id) const;
+  // Part 0, 1 or 2 of the status bar (control 1), or null.
+  QLabel* status_part(int index) const;
 
   // Busy/idle switch; callable from any thread (hops to the UI thread).
   void set_busy(bool busy);
   // Carries out a command as if the user gave it (UI thread).
   void dispatch_command(int id);
 
+ signals:
+  // The window was closed (its choices are saved by then); the program ends.
+  void closed();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Enter gives the default button's command (Convert!) unless a focused
+  // push button takes it, as in a dialog.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void build_controls();
   void build_menus();
   void build_status_bar();
+  void connect_commands();
   void open_steps();
+  void set_opening_texts();
+  void choose_output_folder();
   void set_busy_here(bool busy);
 
   std::map<int, QWidget*> controls_;

@@ -1,0 +1,77 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QScreen>
+
+#include "app/commands.h"
+#include "app/ids.h"
+#include "app/ui_call.h"
+#include "engine/engine.h"
+#include "engine/hooks.h"
+
+namespace app {
+namespace {
+
+// The engine's error boxes come from the batch worker; they are shown on the
+// UI thread while the worker waits for the user to dismiss them.
+void install_message_box() {
+  engine::hooks().message_box = [](const std::string& text, const std::string& caption) {
+    const QString body = QString::fromStdString(text);
+    const QString title = QString::fromStdString(caption);
+    run_on_ui([&] { QMessageBox::critical(nullptr, title, body); });
+  };
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+  setWindowTitle(QStringLiteral("Clipmill V1.6"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  install_message_box();
+  build_controls();
+  build_menus();
+  connect_commands();
+  open_steps();
+  setFixedSize(sizeHint());
+  if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+}
+
+MainWindow::~MainWindow() = default;
+
+// The steps that run once the window exists, before it is first shown.
+void MainWindow::open_steps() {
+  engine::engine_init();
+  create_preview(*this);
+  set_opening_texts();
+  prepare_file_list(*this);
+  build_status_bar();
+  restore_output_folder(*this);
+  fill_option_lists(*this);
+  restore_choices(*this);
+  run_first_launch();
+}
+
+QWidget* MainWindow::control(int id) const {
+  auto it = controls_.find(id);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+QAction* MainWindow::action(int command_id) const {
+  auto it = actions_.find(command_id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+// Closing saves the choices and ends the program; running threads are
+// neither waited for nor stopped.
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!saved_) {
+    saved_ = true;
+    save_choices(*this);
+  }
+  event->accept();
+  emit closed();
+}
+
+}  // namespace app

@@ -1,0 +1,114 @@
+// Command dispatch: buttons, menu items and the preset list give their ids
+// to dispatch_command; the work of each command lives with its module.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/commands.h"
+#include "app/folder_picker.h"
+#include "app/ids.h"
+#include "app/main_window.h"
+#include "app/settings_file.h"
+#include "engine/progress.h"
+
+namespace app {
+namespace {
+
+constexpr auto kRelaxed = std::memory_order_relaxed;
+
+bool is_preset_command(int id) { return id >= kCmdPresetMpeg2Hd && id <= kCmdPresetIphone; }
+
+}  // namespace
+
+void MainWindow::connect_commands() {
+  for (int id : {kIdConvert, kIdCancel, kIdQuit, kIdBrowseFolder, kIdSaveBesideSource, kIdSaveHere,
+                 kIdPreviewBox}) {
+    auto* button = control_as<QAbstractButton>(id);
+    connect(button, &QAbstractButton::clicked, this, [this, id] { dispatch_command(id); });
+  }
+  for (auto& [id, action] : actions_) {
+    connect(action, &QAction::triggered, this, [this, id = id] { dispatch_command(id); });
+  }
+  // Only a change the user makes; selections made by the program (restoring,
+  // applying a preset) do not come here.
+  connect(control_as<QComboBox>(kIdPresetList), &QComboBox::activated, this,
+          [this](int position) { preset_list_changed(*this, position); });
+}
+
+void MainWindow::dispatch_command(int id) {
+  engine::ProgressState& flags = engine::progress();
+  switch (id) {
+    case kIdConvert:
+      flags.batch_stop_requested.store(false, kRelaxed);
+      flags.conversion_running.store(true, kRelaxed);
+      start_batch(*this);
+      return;
+    case kIdCancel:
+      shell_flags().add_stop_requested.store(true, kRelaxed);
+      flags.batch_stop_requested.store(true, kRelaxed);
+      flags.stop_requested.store(true, kRelaxed);
+      return;
+    case kIdQuit:
+    case kCmdQuit:
+      close();
+      return;
+    case kCmdAbout:
+      show_about();
+      return;
+    case kIdSaveBesideSource:
+      control(kIdBrowseFolder)->setEnabled(false);
+      return;
+    case kIdSaveHere:
+      control(kIdBrowseFolder)->setEnabled(true);
+      return;
+    case kIdBrowseFolder:
+      choose_output_folder();
+      return;
+    case kIdPreviewBox:
+      flags.preview.store(control_as<QCheckBox>(kIdPreviewBox)->isChecked(), kRelaxed);
+      return;
+    case kCmdAddFiles:
+      shell_flags().add_stop_requested.store(false, kRelaxed);
+      start_add_files(*this);
+      return;
+    case kCmdClearList:
+      clear_file_list(*this);
+      return;
+    case kCmdSelectAll:
+      tick_all_rows(*this, true);
+      return;
+    case kCmdUnselectAll:
+      tick_all_rows(*this, false);
+      return;
+    default:
+      if (is_preset_command(id)) apply_preset_command(*this, id);
+      return;
+  }
+}
+
+// The picked folder is stored at once, so it survives an abnormal end.
+void MainWindow::choose_output_folder() {
+  const std::string folder = pick_folder(this, QStringLiteral("Select the output directory: "));
+  if (folder.empty()) return;
+  control_as<QLineEdit>(kIdOutputFolder)->setText(QString::fromStdString(folder));
+  write_setting("output", "path", folder);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused->isEnabled()) {
+    focused->click();
+  } else if (control(kIdConvert)->isEnabled()) {
+    dispatch_command(kIdConvert);
+  }
+  event->accept();
+}
+
+}  // namespace app

@@ -1,0 +1,201 @@
+// The main window's controls: one table row per control with its kind,
+// position in dialog units and initial text, in the window's stacking order
+// (later rows lie above earlier ones: the preview frame above its artwork).
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTreeWidget>
+
+#include <array>
+#include <span>
+
+#include "app/dialog_units.h"
+#include "app/ids.h"
+#include "app/main_window.h"
+#include "app/pictures.h"
+
+namespace app {
+namespace {
+
+enum class Kind {
+  file_list, artwork, preview_frame, status_icon, text, text_right, progress, group, radio,
+  folder_field, button, default_button, check, drop_list, digits_field,
+};
+
+struct ControlSpec {
+  int id;  // 0: a picture without an id
+  Kind kind;
+  int x, y, w, h;  // dialog units
+  const char* text;
+};
+
+constexpr std::array kControls{
+    ControlSpec{kIdFileList, Kind::file_list, 7, 7, 249, 133, ""},
+    ControlSpec{kIdArtwork, Kind::artwork, 265, 7, 157, 105, ""},
+    ControlSpec{kIdPreviewArea, Kind::preview_frame, 282, 7, 124, 104, ""},
+    ControlSpec{0, Kind::status_icon, 263, 111, 21, 20, ""},
+    ControlSpec{kIdProcessingText, Kind::text, 279, 112, 105, 8, "Processing: "},
+    ControlSpec{kIdPercentText, Kind::text_right, 399, 112, 23, 8, "0%"},
+    ControlSpec{kIdProgressBar, Kind::progress, 265, 122, 157, 10, ""},
+    ControlSpec{kIdStatisticsText, Kind::text, 266, 132, 143, 10, ""},
+    ControlSpec{kIdOutputGroup, Kind::group, 7, 146, 249, 68, "Output directory"},
+    ControlSpec{kIdSaveBesideSource, Kind::radio, 16, 163, 214, 10, "Save in the file's directory"},
+    ControlSpec{kIdSaveHere, Kind::radio, 15, 181, 49, 12, "Save here: "},
+    ControlSpec{kIdOutputFolder, Kind::folder_field, 15, 195, 207, 12, ""},
+    ControlSpec{kIdBrowseFolder, Kind::button, 225, 194, 25, 13, "..."},
+    ControlSpec{kIdOptionGroup, Kind::group, 8, 219, 248, 29, "Option"},
+    ControlSpec{kIdPreviewBox, Kind::check, 17, 231, 141, 10, "Preview during conversion"},
+    ControlSpec{kIdFormatGroup, Kind::group, 264, 146, 158, 103, "Output Format"},
+    ControlSpec{kIdPresetLabel, Kind::text, 274, 159, 25, 8, "Preset:"},
+    ControlSpec{kIdPresetList, Kind::drop_list, 329, 156, 86, 12, ""},
+    ControlSpec{kIdFormatLabel, Kind::text, 274, 174, 25, 8, "Format:"},
+    ControlSpec{kIdFormatList, Kind::drop_list, 330, 172, 86, 12, ""},
+    ControlSpec{kIdSizeLabel, Kind::text, 274, 190, 25, 8, "Size:"},
+    ControlSpec{kIdSizeList, Kind::drop_list, 330, 188, 52, 12, ""},
+    ControlSpec{kIdAspectList, Kind::drop_list, 384, 188, 31, 12, ""},
+    ControlSpec{kIdFpsLabel, Kind::text, 274, 204, 25, 8, "Fps:"},
+    ControlSpec{kIdFpsList, Kind::drop_list, 330, 203, 86, 12, ""},
+    ControlSpec{kIdVideoBitrateLabel, Kind::text, 274, 220, 50, 8, "Video Bitrate:"},
+    ControlSpec{kIdVideoBitrate, Kind::digits_field, 330, 217, 29, 12, ""},
+    ControlSpec{kIdKbpsLabel, Kind::text, 364, 220, 23, 9, "KBps"},
+    ControlSpec{kIdAudioBitrateLabel, Kind::text, 274, 234, 53, 8, "Audio Bitrate:"},
+    ControlSpec{kIdAudioBitrateList, Kind::drop_list, 330, 231, 50, 12, ""},
+    ControlSpec{kIdQuit, Kind::button, 7, 253, 70, 22, "Quit"},
+    ControlSpec{kIdCancel, Kind::button, 263, 253, 76, 22, "Cancel"},
+    ControlSpec{kIdConvert, Kind::default_button, 343, 253, 79, 22, "Convert!"},
+};
+
+// Controls whose texts the opening steps set (step 3).
+constexpr std::array kOpeningTexts{
+    kIdProcessingText, kIdPercentText, kIdStatisticsText, kIdOutputGroup, kIdFormatGroup,
+    kIdOptionGroup, kIdFormatLabel, kIdAudioBitrateLabel, kIdVideoBitrateLabel, kIdFpsLabel,
+    kIdSizeLabel, kIdKbpsLabel, kIdPresetLabel,
+};
+
+QLabel* picture_label(QWidget* parent, int resource_id) {
+  auto* label = new QLabel(parent);
+  label->setPixmap(picture(resource_id));
+  label->setScaledContents(true);
+  return label;
+}
+
+QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
+  const QString text = QString::fromUtf8(spec.text);
+  switch (spec.kind) {
+    case Kind::file_list: {
+      auto* list = new QTreeWidget(parent);
+      list->setRootIsDecorated(false);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      list->setSelectionBehavior(QAbstractItemView::SelectRows);
+      return list;
+    }
+    case Kind::artwork:
+      return picture_label(parent, kBitmapFilmStrip);
+    case Kind::status_icon:
+      return picture_label(parent, kIconGreenSquare);
+    case Kind::preview_frame: {
+      auto* frame = new QFrame(parent);
+      frame->setFrameShape(QFrame::Box);
+      frame->setAutoFillBackground(true);
+      QPalette palette = frame->palette();
+      palette.setColor(QPalette::Window, Qt::black);
+      frame->setPalette(palette);
+      return frame;
+    }
+    case Kind::text:
+      return new QLabel(text, parent);
+    case Kind::text_right: {
+      auto* label = new QLabel(text, parent);
+      label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      return label;
+    }
+    case Kind::progress: {
+      auto* bar = new QProgressBar(parent);
+      bar->setRange(0, 100);
+      bar->setValue(0);
+      bar->setTextVisible(false);
+      return bar;
+    }
+    case Kind::group:
+      return new QGroupBox(text, parent);
+    case Kind::radio:
+      return new QRadioButton(text, parent);
+    case Kind::check:
+      return new QCheckBox(text, parent);
+    case Kind::folder_field: {
+      auto* field = new QLineEdit(parent);
+      field->setReadOnly(true);
+      return field;
+    }
+    case Kind::digits_field: {
+      auto* field = new QLineEdit(parent);
+      field->setValidator(
+          new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
+      return field;
+    }
+    case Kind::drop_list: {
+      auto* list = new QComboBox(parent);
+      list->setEditable(false);
+      return list;
+    }
+    case Kind::button:
+    case Kind::default_button: {
+      auto* button = new QPushButton(text, parent);
+      button->setAutoDefault(false);
+      button->setDefault(spec.kind == Kind::default_button);
+      return button;
+    }
+  }
+  return nullptr;
+}
+
+const ControlSpec* spec_of(int id) {
+  for (const ControlSpec& spec : kControls)
+    if (spec.id == id) return &spec;
+  return nullptr;
+}
+
+void set_text(QWidget* control, const QString& text) {
+  if (auto* label = qobject_cast<QLabel*>(control)) label->setText(text);
+  else if (auto* group = qobject_cast<QGroupBox*>(control)) group->setTitle(text);
+  else if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(text);
+  else if (auto* field = qobject_cast<QLineEdit*>(control)) field->setText(text);
+}
+
+}  // namespace
+
+void MainWindow::build_controls() {
+  auto* area = new QWidget(this);
+  area->setObjectName(QString::number(kDialogMain));
+  const QFont font = dialog_font();
+  area->setFont(font);
+  const DialogUnits units = dialog_units(font);
+  for (const ControlSpec& spec : kControls) {
+    QWidget* control = make_control(spec, area);
+    control->setGeometry(units.rect(spec.x, spec.y, spec.w, spec.h));
+    if (spec.id != 0) {
+      control->setObjectName(QString::number(spec.id));
+      controls_[spec.id] = control;
+    }
+  }
+  // Cancel is for stopping what runs; nothing runs at start.
+  controls_.at(kIdCancel)->setEnabled(false);
+  area->setFixedSize(units.x(429), units.y(292));
+  setCentralWidget(area);
+}
+
+void MainWindow::set_opening_texts() {
+  for (int id : kOpeningTexts) {
+    if (const ControlSpec* spec = spec_of(id)) set_text(control(id), QString::fromUtf8(spec->text));
+  }
+}
+
+}  // namespace app
