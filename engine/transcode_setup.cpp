@@ -1,20 +1,17 @@
 // The setup half of transcode: run tables, stream pairing, per-stream
 // conversion work, encoders and decoders opened, headers written; then the
 // main read loop.
-#include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "engine/engine.h"
 #include "engine/hooks.h"
+#include "engine/setup_steps.h"
 #include "engine/signals.h"
 
 namespace engine {
 
 namespace {
 
-constexpr const char* kScalerText = "Conversion critical error. Can't get resampling context.";
-constexpr const char* kScalerCaption = "Conversion Error";
 constexpr const char* kOpenText =
     "Error while opening codec for output. maybe incorrect parameters such as bit_rate, rate, width or height";
 constexpr const char* kOpenCaption = "Error";
@@ -24,72 +21,6 @@ int fail(Run& run, int result) {
   close_run_codecs(run);
   release_run(run);
   return result;
-}
-
-AVMediaType media_type(const InputStream& ist) { return ist.stream->codecpar->codec_type; }
-
-// Step 3: the source of an output stream of `type`: the first input stream
-// of that type not yet taken, else the last one of that type (shared).
-int choose_source(const Run& run, AVMediaType type) {
-  int last = -1;
-  for (int i = 0; i < static_cast<int>(run.input_streams.size()); ++i) {
-    const InputStream& ist = *run.input_streams[i];
-    if (media_type(ist) != type) continue;
-    if (ist.discard) return i;
-    last = i;
-  }
-  return last;
-}
-
-// Step 4 for one output stream; -1 fails the setup.
-int prepare_output_stream(OutputStream& ost, InputStream& ist) {
-  AVCodecContext* c = ost.encoder->context();
-  const AVCodecContext* src = ist.decoder;
-  if (!c || !src) return -1;
-  const AVDictionaryEntry* lang = av_dict_get(ist.stream->metadata, "language", nullptr, 0);
-  if (lang && !av_dict_get(ost.stream->metadata, "language", nullptr, 0))
-    av_dict_set(&ost.stream->metadata, "language", lang->value, 0);
-  c->bits_per_raw_sample = src->bits_per_raw_sample;
-
-  switch (c->codec_type) {
-    case AVMEDIA_TYPE_AUDIO:
-      ost.audio_fifo.reset(av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 1024));
-      if (!ost.audio_fifo) return -1;
-      ost.sample_format_pair = {-1, -1};
-      // Rate or channel count changes both go through the resampler: the
-      // decoders no longer down-mix on request.
-      ost.audio_resample_needed =
-          c->sample_rate != src->sample_rate || c->ch_layout.nb_channels != src->ch_layout.nb_channels;
-      break;
-    case AVMEDIA_TYPE_VIDEO: {
-      ost.rescale_needed = c->width != src->width || c->height != src->height || c->pix_fmt != src->pix_fmt;
-      if (ost.rescale_needed) {
-        ost.work_picture.reset(av_frame_alloc());
-        if (!ost.work_picture) return -1;
-        ost.work_picture->format = c->pix_fmt;
-        ost.work_picture->width = c->width;
-        ost.work_picture->height = c->height;
-        if (av_frame_get_buffer(ost.work_picture.get(), 0) < 0) return -1;
-        ost.scaler.reset(sws_getContext(src->width, src->height, src->pix_fmt, c->width, c->height, c->pix_fmt,
-                                        state().settings.scaler_flags, nullptr, nullptr, nullptr));
-        if (!ost.scaler) {
-          show_message_box(kScalerText, kScalerCaption);
-          return -1;
-        }
-      }
-      ost.scaled_source_height = src->height;
-      // The shared encode buffer grows with the largest picture; never shrinks.
-      const int64_t wanted = 6LL * c->width * c->height + 200;
-      auto& size = state().settings.encode_buffer_size;
-      if (wanted >= size) size = static_cast<int>(std::min<int64_t>(wanted, INT_MAX));
-      break;
-    }
-    case AVMEDIA_TYPE_SUBTITLE: break;
-    default: return -1;
-  }
-  ost.encoding_needed = 1;
-  ist.decoding_needed = 1;
-  return 0;
 }
 
 // The encoder's stream-level facts the muxer reads from the stream, such as
@@ -110,49 +41,10 @@ int transcode() {
   auto& t = state().tables;
   Run run;
 
-  // 1. Input tables.
-  for (int f = 0; f < t.input_file_count; ++f) {
-    InputFile& in = *t.input_files[f];
-    InputFileState fs;
-    fs.first_stream = static_cast<int>(run.input_streams.size());
-    fs.stream_count = static_cast<int>(in.context->nb_streams);
-    run.files.push_back(fs);
-    for (int s = 0; s < fs.stream_count; ++s) {
-      auto ist = std::make_unique<InputStream>();
-      ist->file_index = f;
-      ist->stream_index = s;
-      ist->stream = in.context->streams[s];
-      ist->decoder = s < static_cast<int>(in.decoders.size()) ? in.decoders[s].get() : nullptr;
-      run.input_streams.push_back(std::move(ist));
-    }
-  }
-
-  // 2. Every output file needs a stream.
-  for (int f = 0; f < t.output_file_count; ++f)
-    if (t.output_files[f]->context->nb_streams == 0) return fail(run, -1);
-
-  // 3. Output table and stream pairing.
-  for (int f = 0; f < t.output_file_count; ++f) {
-    OutputFile& out = *t.output_files[f];
-    for (unsigned s = 0; s < out.context->nb_streams; ++s) {
-      auto ost = std::make_unique<OutputStream>();
-      ost->file_index = f;
-      ost->stream_index = static_cast<int>(s);
-      ost->stream = out.context->streams[s];
-      ost->encoder = s < out.encoders.size() ? out.encoders[s].get() : nullptr;
-      if (!ost->encoder || !ost->encoder->context()) return fail(run, -1);
-      const int source = choose_source(run, ost->encoder->context()->codec_type);
-      if (source < 0) return fail(run, 0);  // nothing of that type to convert
-      ost->source_index = source;
-      run.input_streams[source]->discard = 0;
-      ost->sync_input = run.input_streams[source].get();
-      run.output_streams.push_back(std::move(ost));
-    }
-  }
-
-  // 4. Per output stream preparation.
-  for (auto& ost : run.output_streams)
-    if (prepare_output_stream(*ost, *ost->sync_input) < 0) return fail(run, -1);
+  // 1-4. Run tables, stream pairing, per output stream preparation.
+  const int built = build_run_tables(run);
+  if (built != 0) return fail(run, built > 0 ? 0 : -1);
+  if (prepare_output_streams(run) < 0) return fail(run, -1);
 
   // 5. Encode buffer.
   auto& settings = state().settings;

@@ -3,6 +3,7 @@
 // calling order, and a recorder for the engine's message boxes.
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct Format {
   const char* video_codec;    // ffprobe codec_name
   const char* audio_codec;
 };
+
+inline void PrintTo(const Format& f, std::ostream* os) { *os << f.name; }
 
 inline void fill_parameters(const Format& f, const std::filesystem::path& output, float fps = 25,
                             int video_bit_rate = 2000000) {
