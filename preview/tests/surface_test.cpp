@@ -3,12 +3,18 @@
 
 #include <cstdlib>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
 #include "engine/av_ptr.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
 #include "engine/hooks.h"
 #include "preview/preview.h"
+#include "preview/tests/x_test_lock.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -29,6 +35,7 @@ class XPreviewTest : public ::testing::Test {
     const char* display = std::getenv("CLIPMILL_TEST_DISPLAY");
     if (!display || !*display) GTEST_SKIP() << "CLIPMILL_TEST_DISPLAY not set";
     setenv("DISPLAY", display, 1);
+    lock_ = std::make_unique<xtest::ScreenLock>(display);
     dpy_ = XOpenDisplay(display);
     ASSERT_NE(dpy_, nullptr);
     int screen = DefaultScreen(dpy_);
@@ -83,6 +90,7 @@ class XPreviewTest : public ::testing::Test {
     return bad;
   }
 
+  std::unique_ptr<xtest::ScreenLock> lock_;
   Display* dpy_ = nullptr;
   Window win_ = 0;
 };
@@ -143,6 +151,11 @@ struct ShowCase {
   AVRational sar;
 };
 
+void PrintTo(const ShowCase& c, std::ostream* os) {
+  *os << c.width << "x" << c.height << " " << av_get_pix_fmt_name(c.format) << " sar "
+      << c.sar.num << "/" << c.sar.den;
+}
+
 class XPreviewShow : public XPreviewTest, public ::testing::WithParamInterface<ShowCase> {};
 
 // The picture fills its letterbox rectangle; the rest stays black; clearing
@@ -170,7 +183,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ShowCase{720, 576, AV_PIX_FMT_YUV422P, {16, 15}},
                       ShowCase{352, 288, AV_PIX_FMT_RGB24, {0, 1}},
                       // Odd sizes must not write past the overlay's planes.
-                      ShowCase{721, 577, AV_PIX_FMT_YUV420P, {1, 1}}));
+                      ShowCase{721, 577, AV_PIX_FMT_YUV420P, {1, 1}}),
+    [](const ::testing::TestParamInfo<ShowCase>& info) {
+      const ShowCase& c = info.param;
+      return std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
+             av_get_pix_fmt_name(c.format);
+    });
 
 // A picture the scaler cannot convert is not shown; the area stays black.
 TEST_F(XPreviewTest, UnconvertiblePictureShowsNothing) {
