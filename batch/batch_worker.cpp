@@ -1,0 +1,85 @@
+#include "batch/batch_worker.h"
+
+#include <thread>
+
+#include "batch/conversion_job.h"
+#include "batch/job_setup.h"
+#include "batch/progress_monitor.h"
+#include "engine/progress.h"
+
+namespace batch {
+
+namespace {
+
+JobChoices job_choices(const presets::ConversionSettings& s) {
+  JobChoices c;
+  c.format = s.format;
+  c.width = s.width;
+  c.height = s.height;
+  c.fps = s.fps;
+  c.video_bitrate = s.video_bitrate;
+  c.audio_bitrate = s.audio_bitrate;
+  c.aspect = s.aspect;
+  c.save_beside_source = s.save_beside_source;
+  c.output_folder = s.output_folder;
+  return c;
+}
+
+// Status area as it stands between files.
+void reset_status(BatchWindow& window) {
+  window.set_processing_text("Processing: ");
+  window.set_percent_text("0%");
+  window.set_statistics_text("");
+  window.set_progress_bar(0);
+}
+
+void convert_row(BatchWindow& window, int row) {
+  auto& progress = engine::progress();
+  window.scroll_to_row(row);
+  progress.current_row.store(row, std::memory_order_relaxed);
+
+  const std::string title = window.row_title(row);
+  const std::string source = window.row_path(row);
+  window.set_processing_text("Processing: " + title);
+
+  progress.conversion_running.store(true, std::memory_order_relaxed);
+  window.set_busy(true);
+
+  // Fresh choices per row: a change made during the batch applies from the
+  // next file on. The job setup fills the engine parameters, names the
+  // output and chooses the DVD target; the monitor starts after it, right
+  // before the job, which comes to the same as starting it between the
+  // parameters and the target choice.
+  const presets::ConversionSettings settings = window.read_settings();
+  prepare_job(job_choices(settings), source, title);
+
+  std::thread monitor([&window] { progress_monitor(window); });
+  convert_file();  // its result is not examined: a failed row never stops the batch
+  // The job clears the flag at its end; clearing it again makes sure the
+  // monitor ends whatever path the job took.
+  progress.conversion_running.store(false, std::memory_order_relaxed);
+  monitor.join();
+
+  // Only after the monitor has ended, so that a late update cannot overwrite
+  // the reset texts.
+  reset_status(window);
+  window.set_busy(false);
+}
+
+}  // namespace
+
+int run_batch(BatchWindow& window) {
+  const int rows = window.row_count();
+  auto& progress = engine::progress();
+  for (int row = 0; row < rows; ++row) {
+    if (progress.batch_stop_requested.load(std::memory_order_relaxed)) break;
+    if (window.row_tick(row) != 0) continue;
+    convert_row(window, row);
+  }
+  // "Convert!" raised the flag before the first row; with no ticked row left
+  // it would otherwise stay raised after the batch.
+  progress.conversion_running.store(false, std::memory_order_relaxed);
+  return 0;
+}
+
+}  // namespace batch

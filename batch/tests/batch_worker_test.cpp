@@ -1,0 +1,223 @@
+#include "batch/batch_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "batch/tests/recording_window.h"
+#include "engine/engine.h"
+#include "engine/progress.h"
+#include "testsupport/media.h"
+
+namespace batch {
+namespace {
+
+namespace fs = std::filesystem;
+using batch::testing::RecordingWindow;
+using batch::testing::Row;
+
+// A small 2-second camcorder-like source: 640x360 MPEG-2 + MP2 in a
+// transport stream, quick to convert.
+fs::path small_clip() {
+  return testsupport::cached_media(
+      "batch_small_2s.mts",
+      "-f lavfi -i testsrc2=size=640x360:rate=25 -f lavfi -i sine=frequency=500:sample_rate=48000 "
+      "-t 2 -ac 2 -c:v mpeg2video -b:v 2M -c:a mp2 -b:a 128k -f mpegts");
+}
+
+presets::ConversionSettings settings_for(const std::string& format, const fs::path& folder) {
+  presets::ConversionSettings s;
+  s.format = format;
+  s.width = 320;
+  s.height = 240;
+  s.fps = 25;
+  s.video_bitrate = 600000;
+  s.audio_bitrate = 96000;
+  s.aspect = 1;
+  s.save_beside_source = false;
+  s.output_folder = folder.string();
+  return s;
+}
+
+class BatchWorker : public ::testing::Test {
+ protected:
+  fs::path dir;
+  RecordingWindow window;
+
+  void SetUp() override {
+    engine::engine_init();
+    dir = testsupport::temp_dir("batch_worker");
+    auto& p = engine::progress();
+    // As "Convert!" leaves them.
+    p.batch_stop_requested = false;
+    p.stop_requested = false;
+    p.conversion_running = true;
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // A copy of the source under its own name, so each row has its own title.
+  Row add_row(const std::string& title, int tick = 0) {
+    const fs::path source = dir / "in" / title;
+    fs::create_directories(source.parent_path());
+    fs::copy_file(small_clip(), source, fs::copy_options::overwrite_existing);
+    Row row{title, source.string(), tick};
+    window.rows.push_back(row);
+    return row;
+  }
+
+  void expect_status_reset() {
+    EXPECT_EQ(window.processing, "Processing: ");
+    EXPECT_EQ(window.percent, "0%");
+    EXPECT_EQ(window.statistics, "");
+    EXPECT_EQ(window.bar, 0);
+    ASSERT_FALSE(window.busy_calls.empty());
+    EXPECT_FALSE(window.busy_calls.back());
+    EXPECT_FALSE(engine::progress().conversion_running);
+  }
+};
+
+TEST_F(BatchWorker, ConvertsTickedRowsFromTheTopAndSkipsUnticked) {
+  add_row("first.mts");
+  add_row("middle.mts", 1);
+  add_row("last.mts");
+  window.rows[1].done = "untouched";
+  window.settings = settings_for("flv", dir / "out");
+  fs::create_directories(dir / "out");
+
+  EXPECT_EQ(run_batch(window), 0);
+
+  const auto first = testsupport::probe(dir / "out" / "first.flv");
+  const auto last = testsupport::probe(dir / "out" / "last.flv");
+  ASSERT_TRUE(first.ok);
+  ASSERT_TRUE(last.ok);
+  EXPECT_FALSE(fs::exists(dir / "out" / "middle.flv"));
+  ASSERT_NE(first.first("video"), nullptr);
+  EXPECT_EQ(first.first("video")->codec_name, "flv1");
+  EXPECT_EQ(first.first("video")->width, 320);
+  EXPECT_NEAR(first.duration, 2.0, 0.2);
+  EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "last.flv"));
+
+  // Two rows, each busy then idle, processing named in order.
+  EXPECT_EQ(window.busy_calls, (std::vector<bool>{true, false, true, false}));
+  ASSERT_GE(window.processing_history.size(), 4u);
+  EXPECT_EQ(window.processing_history[0], "Processing: first.mts");
+  EXPECT_EQ(window.processing_history[2], "Processing: last.mts");
+  EXPECT_EQ(window.scrolled, (std::vector<int>{0, 2}));
+  EXPECT_EQ(window.settings_reads, 2);
+  // Rows keep their tick and their done texts; the skipped row is untouched.
+  EXPECT_EQ(window.rows[0].tick, 0);
+  EXPECT_EQ(window.rows[1].done, "untouched");
+  const std::regex percent(R"(\d+ %)");
+  EXPECT_TRUE(std::regex_match(window.rows[0].done, percent)) << window.rows[0].done;
+  expect_status_reset();
+}
+
+TEST_F(BatchWorker, FormatChangedDuringTheBatchAppliesToTheNextRow) {
+  add_row("alpha.mts");
+  add_row("beta.mts");
+  window.settings = settings_for("avi", dir);
+  window.on_read_settings = [&](int call) {
+    if (call == 1) window.settings.format = "mp4";
+  };
+  run_batch(window);
+  const auto alpha = testsupport::probe(dir / "alpha.avi");
+  const auto beta = testsupport::probe(dir / "beta.mp4");
+  ASSERT_TRUE(alpha.ok);
+  ASSERT_TRUE(beta.ok);
+  EXPECT_EQ(alpha.first("video")->codec_name, "msmpeg4v2");
+  EXPECT_EQ(beta.first("video")->codec_name, "mpeg4");
+  EXPECT_EQ(beta.first("audio")->codec_name, "aac");
+  EXPECT_FALSE(fs::exists(dir / "alpha.mp4"));
+}
+
+TEST_F(BatchWorker, BesideTheSourceTakesTheNextFreeName) {
+  const Row row = add_row("clip.mts");
+  std::ofstream(dir / "in" / "clip.avi") << "not ours";
+  fs::create_directories(dir / "in" / "clip1.avi");  // a folder counts too
+  presets::ConversionSettings s = settings_for("avi", dir);
+  s.save_beside_source = true;
+  window.settings = s;
+  run_batch(window);
+  EXPECT_TRUE(testsupport::probe(dir / "in" / "clip2.avi").ok);
+  std::ifstream kept(dir / "in" / "clip.avi");
+  std::string text;
+  std::getline(kept, text);
+  EXPECT_EQ(text, "not ours");
+  EXPECT_TRUE(testsupport::probe(row.path).ok);  // the source is intact
+}
+
+TEST_F(BatchWorker, CancelDuringTheSecondOfThreeEndsItProperlyAndStops) {
+  add_row("one.mts");
+  add_row("two.mts");
+  add_row("three.mts");
+  window.settings = settings_for("mp4", dir / "out");
+  fs::create_directories(dir / "out");
+
+  // Cancel as the window does it, once the second file has decoded a few
+  // pictures.
+  std::atomic<bool> done{false};
+  std::thread canceller([&] {
+    auto& p = engine::progress();
+    while (!done) {
+      if (p.current_row == 1 && p.clock_running && p.decoded_frame_count > 5) {
+        p.batch_stop_requested = true;
+        p.stop_requested = true;
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  run_batch(window);
+  done = true;
+  canceller.join();
+
+  const auto one = testsupport::probe(dir / "out" / "one.mp4");
+  const auto two = testsupport::probe(dir / "out" / "two.mp4");
+  ASSERT_TRUE(one.ok);
+  ASSERT_TRUE(two.ok) << "the cancelled file is finished properly";
+  EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "two.mp4"));
+  EXPECT_LT(two.duration, one.duration);
+  EXPECT_FALSE(fs::exists(dir / "out" / "three.mp4"));
+  EXPECT_EQ(window.busy_calls.size(), 4u);
+  expect_status_reset();
+}
+
+TEST_F(BatchWorker, NothingTickedOrStoppedBeforehandDoesNothing) {
+  add_row("alpha.mts", 1);
+  add_row("beta.mts", 1);
+  window.settings = settings_for("avi", dir);
+  run_batch(window);
+  EXPECT_TRUE(window.busy_calls.empty());
+  EXPECT_EQ(window.settings_reads, 0);
+  EXPECT_EQ(window.processing, "Processing: ");
+  EXPECT_FALSE(fs::exists(dir / "alpha.avi"));
+  EXPECT_FALSE(engine::progress().conversion_running);
+
+  window.rows[0].tick = 0;
+  engine::progress().batch_stop_requested = true;
+  run_batch(window);
+  EXPECT_TRUE(window.busy_calls.empty());
+  EXPECT_FALSE(fs::exists(dir / "alpha.avi"));
+}
+
+TEST_F(BatchWorker, AFailingRowDoesNotStopTheBatch) {
+  // Not media at all, then an empty file, then a good one.
+  fs::create_directories(dir / "in");
+  std::ofstream(dir / "in" / "text.mts") << "this is not a video\n";
+  std::ofstream(dir / "in" / "empty.mts");
+  window.rows.push_back(Row{"text.mts", (dir / "in" / "text.mts").string(), 0});
+  window.rows.push_back(Row{"empty.mts", (dir / "in" / "empty.mts").string(), 0});
+  add_row("good.mts");
+  window.settings = settings_for("flv", dir);
+  run_batch(window);
+  EXPECT_TRUE(testsupport::probe(dir / "good.flv").ok);
+  EXPECT_EQ(window.busy_calls.size(), 6u);
+  expect_status_reset();
+}
+
+}  // namespace
+}  // namespace batch
