@@ -78,15 +78,21 @@ AVChannelLayout usable_layout(const AVChannelLayout& layout, int channels) {
 
 int channel_count(const AVFrame* frame) { return frame->ch_layout.nb_channels; }
 
+// The chunk's sample rate; some decoders leave it unset on a frame of a
+// damaged stream, and then the decoder's own rate stands for it.
+int rate_of(const AVFrame* frame, const InputStream& ist) {
+  return frame->sample_rate > 0 ? frame->sample_rate : ist.decoder ? ist.decoder->sample_rate : 0;
+}
+
 // A conversion context from the chunk's layout, rate and format to the
 // encoder's. The resampler of the design is made with a 16-tap filter,
 // 2^10 phases, no linear interpolation and a 0.8 cut-off.
-SwrPtr make_converter(const AVCodecContext* enc, const AVFrame* in, bool resampler) {
+SwrPtr make_converter(const AVCodecContext* enc, const AVFrame* in, int in_rate, bool resampler) {
   AVChannelLayout out_layout = usable_layout(enc->ch_layout, enc->ch_layout.nb_channels);
   AVChannelLayout in_layout = usable_layout(in->ch_layout, channel_count(in));
   SwrContext* swr = nullptr;
   int ret = swr_alloc_set_opts2(&swr, &out_layout, enc->sample_fmt, enc->sample_rate, &in_layout,
-                                static_cast<AVSampleFormat>(in->format), in->sample_rate, 0, nullptr);
+                                static_cast<AVSampleFormat>(in->format), in_rate, 0, nullptr);
   av_channel_layout_uninit(&out_layout);
   av_channel_layout_uninit(&in_layout);
   SwrPtr owned(swr);
@@ -104,24 +110,24 @@ SwrPtr make_converter(const AVCodecContext* enc, const AVFrame* in, bool resampl
 // Whether a conversion context was made for chunks shaped like `in`. A
 // chunk that differs (a broadcast switching from 5.1 to stereo) gets a new
 // context rather than one that would read planes the chunk does not have.
-bool made_for(SwrContext* swr, const AVFrame* in) {
+bool made_for(SwrContext* swr, const AVFrame* in, int in_rate) {
   int64_t format = -1, rate = 0;
   AVChannelLayout layout{};
   if (av_opt_get_int(swr, "isf", 0, &format) < 0 || av_opt_get_int(swr, "isr", 0, &rate) < 0 ||
       av_opt_get_chlayout(swr, "ichl", 0, &layout) < 0)
     return false;
-  const bool same = format == in->format && rate == in->sample_rate && layout.nb_channels == channel_count(in);
+  const bool same = format == in->format && rate == in_rate && layout.nb_channels == channel_count(in);
   av_channel_layout_uninit(&layout);
   return same;
 }
 
 // Step 2 of the chunk: the resampler, made once per stream (and again when
 // the input changes shape). False when it cannot be made.
-bool ensure_resampler(OutputStream& ost, const AVCodecContext* enc, const AVFrame* in) {
-  if (ost.resampler && made_for(ost.resampler.get(), in)) return true;
+bool ensure_resampler(OutputStream& ost, const AVCodecContext* enc, const AVFrame* in, int in_rate) {
+  if (ost.resampler && made_for(ost.resampler.get(), in, in_rate)) return true;
   if (in->format != AV_SAMPLE_FMT_S16 && in->format != AV_SAMPLE_FMT_S16P)
     std::fputs("resampling problem may occur\n", stderr);
-  ost.resampler = make_converter(enc, in, true);
+  ost.resampler = make_converter(enc, in, in_rate, true);
   if (!ost.resampler) {
     show_message_box("Error: Can not resample audio channels (Hz)", "Error");
     return false;
@@ -130,11 +136,11 @@ bool ensure_resampler(OutputStream& ost, const AVCodecContext* enc, const AVFram
 }
 
 // Step 3: the format converter, re-made whenever the format pair changes.
-bool ensure_converter(OutputStream& ost, const AVCodecContext* enc, const AVFrame* in) {
+bool ensure_converter(OutputStream& ost, const AVCodecContext* enc, const AVFrame* in, int in_rate) {
   const std::pair<int, int> pair{in->format, enc->sample_fmt};
-  if (ost.sample_converter && pair == ost.sample_format_pair && made_for(ost.sample_converter.get(), in))
+  if (ost.sample_converter && pair == ost.sample_format_pair && made_for(ost.sample_converter.get(), in, in_rate))
     return true;
-  ost.sample_converter = make_converter(enc, in, false);
+  ost.sample_converter = make_converter(enc, in, in_rate, false);
   if (!ost.sample_converter) return false;
   ost.sample_format_pair = pair;
   return true;
@@ -191,17 +197,20 @@ void write_audio_samples(AVFormatContext* output, OutputStream& ost, InputStream
   AVCodecContext* enc = ost.encoder->context();
   const int out_channels = enc->ch_layout.nb_channels;
   if (out_channels <= 0 || enc->sample_rate <= 0) return;
-  (void)ist;
+  // A chunk without a rate or channels (a damaged stream) cannot be placed
+  // in time or converted: it is dropped.
+  const int in_rate = rate_of(samples, ist);
+  if (in_rate <= 0 || channel_count(samples) <= 0) return;
 
   // Step 2 and 3: what conversion the chunk needs.
   if (out_channels != channel_count(samples)) ost.audio_resample_needed = 1;
-  if (samples->sample_rate != enc->sample_rate) ost.audio_resample_needed = 1;
+  if (in_rate != enc->sample_rate) ost.audio_resample_needed = 1;
   SwrContext* swr = nullptr;
   if (ost.audio_resample_needed) {
-    if (!ensure_resampler(ost, enc, samples)) return;
+    if (!ensure_resampler(ost, enc, samples, in_rate)) return;
     swr = ost.resampler.get();
   } else if (samples->format != enc->sample_fmt) {
-    if (!ensure_converter(ost, enc, samples)) return;
+    if (!ensure_converter(ost, enc, samples, in_rate)) return;
     swr = ost.sample_converter.get();
   }
 
