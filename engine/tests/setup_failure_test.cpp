@@ -1,0 +1,67 @@
+// Transcode setup failures: an encoder that refuses its parameters gives one
+// message box and no header, and the next run starts clean.
+#include <gtest/gtest.h>
+
+#include "engine/tests/engine_fixture.h"
+#include "testsupport/media.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const enginetest::Format kH263{"h263", 6, 5, 0, "3gp", 176, 144, 1, 8000, 12200,
+                               "mov,mp4,m4a,3gp,3g2,mj2", "h263", "amr_nb"};
+
+TEST(SetupFailure, RefusedEncoderGivesOneBoxNoHeaderAndACleanNextRun) {
+  engine::engine_init();
+  const auto dir = testsupport::temp_dir("refused");
+  enginetest::BoxRecorder boxes;
+  auto& t = engine::state().tables;
+
+  // H.263 has no 320x240 picture size: its encoder refuses to open.
+  enginetest::Format bad = kH263;
+  bad.width = 320;
+  bad.height = 240;
+  enginetest::fill_parameters(bad, dir / "bad.3gp");
+  enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
+  ASSERT_EQ(t.output_file_count, 1);
+  EXPECT_EQ(engine::transcode(), -1);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Error while opening codec for output. maybe incorrect parameters such as bit_rate, rate, width or height");
+  EXPECT_EQ(boxes.boxes[0].caption, "Error");
+  EXPECT_EQ(engine::state().settings.encode_buffer, nullptr);
+  engine::release_files();
+  EXPECT_EQ(fs::file_size(dir / "bad.3gp"), 0u);  // no header written
+  EXPECT_EQ(t.input_file_count + t.output_file_count + t.input_codec_count + t.output_codec_count, 0);
+
+  enginetest::fill_parameters(kH263, dir / "good.3gp");
+  enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
+  EXPECT_EQ(t.output_codec_count, 2);
+  EXPECT_EQ(t.input_codec_count, 2);
+  EXPECT_EQ(engine::transcode(), 0);
+  engine::release_files();
+  EXPECT_EQ(boxes.boxes.size(), 1u);
+  const auto info = testsupport::probe(dir / "good.3gp");
+  ASSERT_TRUE(info.ok);
+  ASSERT_NE(info.first("audio"), nullptr);
+  EXPECT_EQ(info.first("audio")->codec_name, "amr_nb");
+  EXPECT_TRUE(testsupport::decodes_fully(dir / "good.3gp"));
+  fs::remove_all(dir);
+}
+
+TEST(SetupFailure, MissingEncoderFailsWithoutABox) {
+  engine::engine_init();
+  const auto dir = testsupport::temp_dir("noencoder");
+  enginetest::BoxRecorder boxes;
+  enginetest::Format wmv3 = {"wmv3", 9, 4, 0, "wmv", 320, 240, 2, 44100, 128000, "asf", "wmv3", "wmav2"};
+  enginetest::fill_parameters(wmv3, dir / "out.wmv");
+  enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
+  ASSERT_EQ(engine::state().tables.output_file_count, 1);
+  EXPECT_EQ(engine::transcode(), -1);  // no WMV3 encoder in the library
+  EXPECT_TRUE(boxes.boxes.empty());
+  engine::release_files();
+  fs::remove_all(dir);
+}
+
+}  // namespace
