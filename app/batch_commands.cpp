@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/batch_thread.h"
 #include "app/batch_window_adapter.h"
 #include "app/commands.h"
 #include "app/main_window.h"
@@ -52,6 +53,8 @@ class BatchThread {
     return true;
   }
 
+  bool running() const { return thread_.joinable() && !finished_.load(); }
+
  private:
   std::thread thread_;
   std::atomic<bool> finished_{true};
@@ -63,6 +66,8 @@ BatchThread& batch_thread() {
 }
 
 }  // namespace
+
+bool batch_running() { return batch_thread().running(); }
 
 void fill_option_lists(MainWindow& window) { fill_lists(window); }
 

@@ -1,0 +1,230 @@
+// Whole batches in the real main window (offscreen): files added through the
+// list, a preset picked, "Convert!", and the results checked as a user would.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "app/batch_thread.h"
+#include "app/file_list.h"
+#include "app/ids.h"
+#include "app/main_window.h"
+#include "app/tests/app_test_env.h"
+#include "engine/progress.h"
+#include "testsupport/media.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using app::MainWindow;
+namespace rows = app::file_list;
+
+constexpr int kBatchTimeoutMs = 300000;
+
+class BatchWindow : public ::testing::Test {
+ protected:
+  fs::path dir;
+  std::unique_ptr<MainWindow> window;
+
+  void SetUp() override {
+    apptest::fresh_config_home();
+    dir = testsupport::temp_dir("batch_window");
+    fs::create_directories(dir / "in");
+    fs::create_directories(dir / "out");
+    window = std::make_unique<MainWindow>();
+    // "Save here: " into a folder of this test.
+    window->control_as<QRadioButton>(app::kIdSaveHere)->click();
+    window->control_as<QLineEdit>(app::kIdOutputFolder)->setText(QString::fromStdString((dir / "out").string()));
+  }
+  void TearDown() override {
+    if (app::batch_running()) {
+      window->dispatch_command(app::kIdCancel);
+      apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs);
+    }
+    window.reset();
+    fs::remove_all(dir);
+  }
+
+  // Adds a copy of `clip` named `name`; new files enter at the top.
+  void add(const fs::path& clip, const std::string& name) {
+    fs::copy_file(clip, dir / "in" / name, fs::copy_options::overwrite_existing);
+    rows::add_input_file(*window, (dir / "in" / name).string());
+  }
+  void pick_preset(int position) {
+    auto* list = window->control_as<QComboBox>(app::kIdPresetList);
+    list->setCurrentIndex(position);
+    emit list->activated(position);
+  }
+  void convert_and_wait() {
+    window->dispatch_command(app::kIdConvert);
+    ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+  }
+  std::string text(int id) { return window->control_as<QLabel>(id)->text().toStdString(); }
+  bool idle() {
+    return window->control(app::kIdConvert)->isEnabled() && !window->control(app::kIdCancel)->isEnabled() &&
+           window->control(app::kIdFileList)->isEnabled();
+  }
+  void expect_status_reset_and_idle() {
+    EXPECT_EQ(text(app::kIdProcessingText), "Processing: ");
+    EXPECT_EQ(text(app::kIdPercentText), "0%");
+    EXPECT_EQ(text(app::kIdStatisticsText), "");
+    EXPECT_EQ(window->control_as<QProgressBar>(app::kIdProgressBar)->value(), 0);
+    EXPECT_TRUE(idle());
+    EXPECT_FALSE(engine::progress().conversion_running);
+  }
+  void untick(int row) {
+    auto* list = window->control_as<QTreeWidget>(app::kIdFileList);
+    list->setCurrentItem(list->topLevelItem(row));
+    rows::toggle_focused_tick(*window);
+    ASSERT_EQ(rows::row_tick(*window, row), 1);
+  }
+  std::vector<std::string> outputs() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir / "out")) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TEST_F(BatchWindow, TwoCamcorderClipsWithAPresetGiveTwoValidFiles) {
+  const fs::path clip = testsupport::avchd_clip(2.0);
+  add(clip, "first.mts");
+  add(clip, "second.m2ts");
+  pick_preset(7);  // "FLV (Low quality)": FLV, 320x240, 4/3, 25, 384, 64
+
+  // The window is busy while a row converts.
+  bool seen_busy = false;
+  window->dispatch_command(app::kIdConvert);
+  ASSERT_TRUE(apptest::pump_until(
+      [&] {
+        seen_busy = seen_busy || !window->control(app::kIdConvert)->isEnabled();
+        return !app::batch_running();
+      },
+      kBatchTimeoutMs));
+  EXPECT_TRUE(seen_busy);
+
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"first.flv", "second.flv"}));
+  for (const char* name : {"first.flv", "second.flv"}) {
+    const auto info = testsupport::probe(dir / "out" / name);
+    ASSERT_TRUE(info.ok) << name;
+    const auto* video = info.first("video");
+    const auto* audio = info.first("audio");
+    ASSERT_TRUE(video && audio) << name;
+    EXPECT_EQ(info.format_name, "flv");
+    EXPECT_EQ(video->codec_name, "flv1");
+    EXPECT_EQ(video->width, 320);
+    EXPECT_EQ(video->height, 240);
+    EXPECT_EQ(video->frame_rate, "25/1");
+    EXPECT_EQ(audio->codec_name, "mp3");
+    EXPECT_NEAR(info.duration, 2.0, 0.25) << name;
+    EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / name)) << name;
+  }
+  const std::regex percent(R"(\d+ %)");
+  for (int row = 0; row < 2; ++row) {
+    EXPECT_EQ(rows::row_tick(*window, row), 0);
+    const std::string done = rows::row_text(*window, row, rows::kDone);
+    EXPECT_TRUE(std::regex_match(done, percent)) << done;
+  }
+  expect_status_reset_and_idle();
+  EXPECT_TRUE(window->control(app::kIdBrowseFolder)->isEnabled());  // "Save here: " stays chosen
+}
+
+TEST_F(BatchWindow, UntickedMiddleRowIsSkippedWithItsTextsUntouched) {
+  const fs::path clip = testsupport::mpeg2_ps_clip(1.0);
+  add(clip, "gamma.mpg");
+  add(clip, "beta.mpg");
+  add(clip, "alpha.mpg");
+  untick(1);
+  std::vector<std::string> before;
+  for (int c = 0; c <= rows::kPath; ++c) before.push_back(rows::row_text(*window, 1, c));
+  pick_preset(2);  // "Avi (Low quality)"
+  convert_and_wait();
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"alpha.avi", "gamma.avi"}));
+  for (int c = 0; c <= rows::kPath; ++c) EXPECT_EQ(rows::row_text(*window, 1, c), before[c]) << c;
+  EXPECT_EQ(rows::row_tick(*window, 1), 1);
+  expect_status_reset_and_idle();
+}
+
+TEST_F(BatchWindow, FormatChangedDuringTheBatchAppliesToTheNextRow) {
+  const fs::path clip = testsupport::mpeg2_ps_clip(2.0);
+  add(clip, "later.mpg");
+  add(clip, "sooner.mpg");
+  pick_preset(2);  // Avi
+  window->dispatch_command(app::kIdConvert);
+  auto& p = engine::progress();
+  ASSERT_TRUE(apptest::pump_until([&] { return p.current_row == 0 && p.clock_running; }, kBatchTimeoutMs));
+  auto* format = window->control_as<QComboBox>(app::kIdFormatList);
+  format->setCurrentIndex(1);  // "FLV"
+  emit format->activated(1);
+  ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"later.flv", "sooner.avi"}));
+  EXPECT_EQ(testsupport::probe(dir / "out" / "sooner.avi").first("video")->codec_name, "msmpeg4v2");
+  EXPECT_EQ(testsupport::probe(dir / "out" / "later.flv").first("video")->codec_name, "flv1");
+}
+
+TEST_F(BatchWindow, CancelDuringTheSecondOfThreeEndsItProperlyAndConvertsNoThird) {
+  const fs::path clip = testsupport::mpeg2_ps_clip(2.0);
+  add(clip, "three.mpg");
+  add(clip, "two.mpg");
+  add(clip, "one.mpg");
+  pick_preset(10);  // "iPod format": MP4 320x240
+  window->dispatch_command(app::kIdConvert);
+  auto& p = engine::progress();
+  ASSERT_TRUE(apptest::pump_until(
+      [&] { return p.current_row == 1 && p.clock_running && p.decoded_frame_count > 5; }, kBatchTimeoutMs));
+  window->control_as<QPushButton>(app::kIdCancel)->click();
+  ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"one.mp4", "two.mp4"}));
+  const auto one = testsupport::probe(dir / "out" / "one.mp4");
+  const auto two = testsupport::probe(dir / "out" / "two.mp4");
+  ASSERT_TRUE(one.ok && two.ok);
+  EXPECT_LT(two.duration, one.duration - 0.2);
+  EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "two.mp4"));
+  EXPECT_EQ(rows::row_text(*window, 2, rows::kDone), "0 %");
+  expect_status_reset_and_idle();
+}
+
+TEST_F(BatchWindow, ConvertWithNothingTickedDoesNothing) {
+  add(testsupport::mpeg2_ps_clip(1.0), "only.mpg");
+  window->dispatch_command(app::kCmdUnselectAll);
+  ASSERT_EQ(rows::row_tick(*window, 0), 1);
+  bool seen_busy = false;
+  window->dispatch_command(app::kIdConvert);
+  ASSERT_TRUE(apptest::pump_until(
+      [&] {
+        seen_busy = seen_busy || !idle();
+        return !app::batch_running();
+      },
+      kBatchTimeoutMs));
+  EXPECT_FALSE(seen_busy);
+  EXPECT_TRUE(outputs().empty());
+  EXPECT_EQ(rows::row_text(*window, 0, rows::kDone), "0 %");
+  expect_status_reset_and_idle();
+}
+
+TEST_F(BatchWindow, ASecondConvertWhileABatchRunsStartsNoSecondBatch) {
+  const fs::path clip = testsupport::mpeg2_ps_clip(2.0);
+  add(clip, "two.mpg");
+  add(clip, "one.mpg");
+  pick_preset(7);  // FLV
+  window->dispatch_command(app::kIdConvert);
+  auto& p = engine::progress();
+  ASSERT_TRUE(apptest::pump_until([&] { return p.clock_running.load(); }, kBatchTimeoutMs));
+  window->dispatch_command(app::kIdConvert);  // e.g. between two rows, when the window is idle
+  ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"one.flv", "two.flv"}));
+  EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "one.flv"));
+  expect_status_reset_and_idle();
+}
+
+}  // namespace
