@@ -1,0 +1,84 @@
+// Every real file of the corpus (camcorder fragments, broadcast captures,
+// truncated and audio-only or video-only streams) converts or fails
+// cleanly: a job code, no crash, no hang, and a result file that a player
+// can open.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "batch/conversion_job.h"
+#include "batch/job_setup.h"
+#include "engine/engine.h"
+#include "testsupport/media.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The corpus as its README lists it; the list is fixed so the tests are
+// known before the corpus folder is looked up.
+const char* const kCorpus[] = {
+    "exiftool_M2TS_header_only.mts",
+    "hachoir_Panasonic_AG_HMC_151.MTS",
+    "hachoir_dvb_mpeg2_576i_truncated.m2ts",
+    "filetype_panasonic_1080i_ac3_raw188.mts",
+    "filetype_mpeg1_mp2_ps.mpg",
+    "tsduck_test-025_mpeg2_576i_mp2.m2ts",
+    "tsduck_test-026_h264_1080i_3xeac3_dvbsub.m2ts",
+    "tsduck_test-143_multiprogram_dvbsub_teletext.m2ts",
+    "exoplayer_sample_h262_mpeg_audio.mpg",
+    "exoplayer_sample_ac3_audio_only.mpg",
+    "filescraper_truncated_mid_packet.m2ts",
+    "m3undle_h264_video_only.m2ts",
+};
+
+const char* const kFormats[] = {"mp4", "mpg2", "h.263"};
+
+class Corpus : public ::testing::TestWithParam<std::tuple<const char*, const char*>> {
+ protected:
+  void SetUp() override { engine::engine_init(); }
+};
+
+TEST_P(Corpus, ConvertsOrFailsCleanly) {
+  const auto& [name, format] = GetParam();
+  const fs::path corpus = testsupport::corpus_dir();
+  if (corpus.empty()) GTEST_SKIP() << "corpus not present";
+  const fs::path source = corpus / name;
+  ASSERT_TRUE(fs::exists(source)) << source;
+
+  const auto dir = testsupport::temp_dir("corpus");
+  batch::JobChoices c;
+  c.format = format;
+  c.width = std::string(format) == "h.263" ? 176 : 720;
+  c.height = std::string(format) == "h.263" ? 144 : 576;
+  c.fps = 25;
+  c.video_bitrate = 2000000;
+  c.audio_bitrate = 192000;
+  c.save_beside_source = false;
+  c.output_folder = dir;
+  const auto output = batch::prepare_job(c, source, name);
+
+  const auto start = std::chrono::steady_clock::now();
+  const int result = batch::convert_file();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(seconds, 60.0);
+  EXPECT_TRUE(result == batch::kJobRan || result == batch::kJobNoOutput || result == batch::kJobNoInput);
+  EXPECT_EQ(engine::state().tables.input_file_count, 0);
+  EXPECT_EQ(engine::state().tables.output_file_count, 0);
+  if (result == batch::kJobRan && fs::exists(output) && fs::file_size(output) > 0) {
+    EXPECT_TRUE(testsupport::probe(output).ok) << output;
+  } else {
+    EXPECT_FALSE(fs::exists(output) && fs::file_size(output) == 0) << "empty file left: " << output;
+  }
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Corpus, ::testing::Combine(::testing::ValuesIn(kCorpus), ::testing::ValuesIn(kFormats)),
+                         [](const auto& info) {
+                           std::string n = std::string(std::get<0>(info.param)) + "_" + std::get<1>(info.param);
+                           for (char& ch : n)
+                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return n;
+                         });
+
+}  // namespace

@@ -1,0 +1,139 @@
+// The conversion job's outcomes: codes 1 and 2 with everything released and
+// no file of the job left behind, files that were there before untouched,
+// clean counters and tables for the next job, and 64-bit input sizes.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "batch/conversion_job.h"
+#include "batch/job_setup.h"
+#include "engine/engine.h"
+#include "engine/progress.h"
+#include "testsupport/media.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_all(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class ConversionJob : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine::engine_init();
+    dir = testsupport::temp_dir("job");
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  fs::path prepare(const fs::path& source, const std::string& format = "avi") {
+    batch::JobChoices c;
+    c.format = format;
+    c.width = 320;
+    c.height = 240;
+    c.fps = 25;
+    c.video_bitrate = 1000000;
+    c.audio_bitrate = 128000;
+    c.save_beside_source = false;
+    c.output_folder = dir;
+    return batch::prepare_job(c, source, source.filename().string());
+  }
+
+  // What every outcome leaves: empty tables, flags down.
+  void expect_released() {
+    const auto& t = engine::state().tables;
+    EXPECT_EQ(t.input_file_count, 0);
+    EXPECT_EQ(t.output_file_count, 0);
+    EXPECT_EQ(t.input_codec_count, 0);
+    EXPECT_EQ(t.output_codec_count, 0);
+    EXPECT_FALSE(engine::progress().conversion_running.load());
+    EXPECT_FALSE(engine::progress().clock_running.load());
+  }
+
+  fs::path dir;
+};
+
+TEST_F(ConversionJob, UnopenableSourceGivesCode2AndLeavesNoFile) {
+  const auto text = dir / "notes.mts";
+  std::ofstream(text) << "this is not a video\n";
+  for (const fs::path& source : {text, dir / "missing.mts"}) {
+    const auto output = prepare(source);
+    EXPECT_EQ(batch::convert_file(), batch::kJobNoInput) << source;
+    EXPECT_FALSE(fs::exists(output)) << output;
+    expect_released();
+  }
+  EXPECT_EQ(read_all(text), "this is not a video\n");
+}
+
+// A file at the output name that the job did not create is neither
+// overwritten nor removed, whatever the outcome.
+TEST_F(ConversionJob, ExistingFileAtTheOutputNameIsLeftAlone) {
+  const auto existing = dir / "taken.avi";
+  std::ofstream(existing) << "keep";
+  for (const fs::path& source : {testsupport::mpeg2_ps_clip(1.0), dir / "missing.mts"}) {
+    prepare(source);
+    engine::state().params.output_path = existing.string();
+    EXPECT_NE(batch::convert_file(), batch::kJobRan);
+    EXPECT_EQ(read_all(existing), "keep");
+    expect_released();
+  }
+}
+
+TEST_F(ConversionJob, ExtensionWithoutContainerGivesCode1AndClosesTheInput) {
+  const auto source = testsupport::mpeg2_ps_clip(1.0);
+  const auto bad = prepare(source, "nosuchcontainer");
+  EXPECT_EQ(batch::convert_file(), batch::kJobNoOutput);
+  EXPECT_FALSE(fs::exists(bad));
+  expect_released();
+
+  // The input of the failed job takes no part in the next one.
+  const auto good = prepare(source, "avi");
+  EXPECT_EQ(batch::convert_file(), batch::kJobRan);
+  const auto info = testsupport::probe(good);
+  EXPECT_EQ(info.format_name, "avi");
+  EXPECT_NEAR(info.duration, 1.0, 0.1);
+  EXPECT_NEAR(testsupport::count_video_frames(good), 25, 2);
+}
+
+TEST_F(ConversionJob, SecondJobStartsWithCleanCountersAndTables) {
+  const auto first = testsupport::avchd_clip(2.0);
+  const auto second = testsupport::mpeg2_ps_clip(1.0);
+  prepare(first, "mp4");
+  ASSERT_EQ(batch::convert_file(), batch::kJobRan);
+  const int first_frames = engine::progress().decoded_frame_count.load();
+  EXPECT_GE(first_frames, 59);
+  expect_released();
+
+  const auto output = prepare(second, "mpg1");
+  // A Cancel pressed before the job starts belongs to the job before it.
+  engine::progress().stop_requested = true;
+  ASSERT_EQ(batch::convert_file(), batch::kJobRan);
+  EXPECT_EQ(engine::progress().decoded_frame_count.load(), 25);
+  const auto size = static_cast<int64_t>(fs::file_size(second));
+  EXPECT_EQ(engine::progress().input_size.load(), size);
+  EXPECT_LE(engine::progress().progress_position.load(), size);
+  EXPECT_GT(engine::progress().progress_position.load(), size / 2);
+  expect_released();
+  EXPECT_NEAR(testsupport::count_video_frames(output), 25, 2);
+}
+
+// Camcorder files pass 2 GiB: the size is carried whole. A sparse file
+// takes no disk space.
+TEST_F(ConversionJob, InputSizeBeyond4GiBIsMeasuredWhole) {
+  const auto big = dir / "big.mts";
+  {
+    std::ofstream(big).put('\0');
+  }
+  const uintmax_t size = (uintmax_t{5} << 30) + 7;
+  fs::resize_file(big, size);
+  const auto output = prepare(big);
+  EXPECT_EQ(batch::convert_file(), batch::kJobNoInput);
+  EXPECT_EQ(engine::progress().input_size.load(), static_cast<int64_t>(size));
+  EXPECT_TRUE(fs::exists(big));
+  EXPECT_FALSE(fs::exists(output));
+}
+
+}  // namespace
