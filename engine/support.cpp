@@ -57,11 +57,10 @@ void write_subtitle(AVFormatContext* output, OutputStream& ost, InputStream& ist
     if (!packet) return;
     packet->data = buffer;
     packet->size = size;
-    int64_t stamp = base;
-    if (dvb) {
-      uint32_t ms = pass == 0 ? subtitle->start_display_time : subtitle->end_display_time;
-      stamp += av_rescale_q(ms, {1, 1000}, out_tb);
-    }
+    // DVB: the first packet shows at the start display time, the second at
+    // the end. Other encoders: one packet at the start display time.
+    const uint32_t ms = pass == 0 ? subtitle->start_display_time : subtitle->end_display_time;
+    const int64_t stamp = base + av_rescale_q(ms, {1, 1000}, out_tb);
     packet->pts = packet->dts = stamp;
     write_packet(output, ost, packet.get(), out_tb);
   }
