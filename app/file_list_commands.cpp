@@ -1,9 +1,72 @@
-// Placeholder until the input file list is built.
+// The input file list's part of the window: preparing control 1001, and the
+// commands "Clear List", "Select All" and "Unselect All".
+
+#include <QHeaderView>
+#include <QTreeWidget>
+
 #include "app/commands.h"
+#include "app/file_list.h"
+#include "app/file_list_events.h"
+#include "app/file_list_rows.h"
+#include "app/ids.h"
+#include "app/main_window.h"
+#include "app/ui_call.h"
 
 namespace app {
-void prepare_file_list(MainWindow&) {}
-void start_add_files(MainWindow&) {}
-void clear_file_list(MainWindow&) {}
-void tick_all_rows(MainWindow&, bool) {}
+namespace {
+
+struct ColumnSpec {
+  const char* header;
+  int width;
+};
+// "path" is present but hidden: the batch reads the full path from it.
+constexpr ColumnSpec kColumns[] = {
+    {"Title", 130}, {"Settings", 120}, {"Duration", 55}, {"Done", 50}, {"path", 0}};
+
+QTreeWidget* list_of(MainWindow& window) { return window.control_as<QTreeWidget>(kIdFileList); }
+
+}  // namespace
+
+void prepare_file_list(MainWindow& window) {
+  QTreeWidget* list = list_of(window);
+  if (!list) return;
+  list->setColumnCount(static_cast<int>(std::size(kColumns)));
+  QStringList headers;
+  for (const ColumnSpec& column : kColumns) headers << QString::fromUtf8(column.header);
+  list->setHeaderLabels(headers);
+  for (int i = 0; i < list->columnCount(); ++i) list->setColumnWidth(i, kColumns[i].width);
+  list->setColumnHidden(file_list::kPath, true);
+  list->header()->setStretchLastSection(false);
+  list->header()->setSectionsClickable(false);
+  list->header()->setSortIndicatorShown(false);
+  list->setSortingEnabled(false);
+  list->setRootIsDecorated(false);
+  list->setItemsExpandable(false);
+  list->setIconSize(QSize(16, 16));
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setAllColumnsShowFocus(true);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setDragDropMode(QAbstractItemView::NoDragDrop);
+  list->setFrameShape(QFrame::StyledPanel);
+  QObject::connect(list, &QTreeWidget::itemDoubleClicked, list,
+                   [&window](QTreeWidgetItem*, int) { file_list::toggle_focused_tick(window); });
+  install_file_list_events(window, *list);
+}
+
+void clear_file_list(MainWindow& window) {
+  run_on_ui([&] {
+    if (QTreeWidget* list = list_of(window)) list->clear();
+  });
+}
+
+void tick_all_rows(MainWindow& window, bool ticked) {
+  run_on_ui([&] {
+    QTreeWidget* list = list_of(window);
+    if (!list) return;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+      file_list_rows::set_tick(list->topLevelItem(row), ticked ? 0 : 1);
+  });
+}
+
 }  // namespace app

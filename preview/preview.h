@@ -36,6 +36,10 @@ void clear_preview();
 // scaler) is not shown.
 void show_preview_picture(const AVFrame* picture, const AVCodecContext* decoder);
 
+// Puts the surface's last content on screen again, for when the area was
+// covered and uncovered; nothing without a surface.
+void refresh_preview();
+
 // True once create_preview_window has succeeded.
 bool has_surface();
 

@@ -97,6 +97,12 @@ void clear_preview() {
   SDL_UpdateRect(s.surface, 0, 0, 0, 0);
 }
 
+void refresh_preview() {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  if (s.surface) SDL_UpdateRect(s.surface, 0, 0, 0, 0);
+}
+
 void show_preview_picture(const AVFrame* picture, const AVCodecContext* decoder) {
   engine::preview_countdown().store(10, std::memory_order_relaxed);
   State& s = state();

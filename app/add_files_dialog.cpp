@@ -1,0 +1,58 @@
+// "Add MTS/M2TS file": the open-file dialog and the adding of the chosen
+// files on a thread of their own, so the window stays responsive while each
+// file is probed.
+
+#include <QFile>
+#include <QFileDialog>
+#include <QPointer>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/file_list.h"
+#include "app/main_window.h"
+#include "app/ui_call.h"
+
+namespace app {
+namespace {
+
+// The description is shown as it is; the patterns in the last parentheses
+// are the ones the dialog filters with (letter case ignored).
+const char* const kFilter =
+    "MTS, M2TS files (*.mts; *.m2ts; *.mpg) (*.mts *.m2ts *.mpg *.mpeg)";
+
+// Shows the dialog owned by the window; the chosen existing files in order,
+// none when cancelled. UI thread.
+std::vector<std::string> choose_files(MainWindow& window) {
+  QFileDialog dialog(&window);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+  dialog.setOption(QFileDialog::ReadOnly, false);
+  dialog.setNameFilter(QString::fromUtf8(kFilter));
+  std::vector<std::string> files;
+  if (dialog.exec() != QDialog::Accepted) return files;
+  for (const QString& file : dialog.selectedFiles())
+    files.push_back(QFile::encodeName(file).toStdString());
+  return files;
+}
+
+void add_files_from_dialog(MainWindow& window) {
+  window.set_busy(true);
+  const std::vector<std::string> files = run_on_ui([&] { return choose_files(window); });
+  for (const std::string& file : files) {
+    if (file.empty() || shell_flags().add_stop_requested.load(std::memory_order_relaxed)) break;
+    file_list::add_input_file(window, file);
+  }
+  window.set_busy(false);
+}
+
+}  // namespace
+
+void start_add_files(MainWindow& window) {
+  std::thread([&window] { add_files_from_dialog(window); }).detach();
+}
+
+}  // namespace app

@@ -1,0 +1,24 @@
+#pragma once
+// Row storage of the input file list, used on the UI thread only: a row's
+// tick lives as item data on column 0 together with its tick picture, and
+// its full path as the exact bytes it was added with (a file name need not
+// be valid UTF-8, and the batch must open the very same file).
+
+#include <QTreeWidget>
+
+#include <string>
+
+#include "probe/probe.h"
+
+namespace app::file_list_rows {
+
+inline constexpr int kTickRole = Qt::UserRole;
+inline constexpr int kPathBytesRole = Qt::UserRole + 1;
+
+void set_tick(QTreeWidgetItem* item, int tick);
+int tick_of(const QTreeWidgetItem* item);
+// A new row for the facts of one file, ticked.
+QTreeWidgetItem* make_row(const probe::FileFacts& facts);
+std::string text_of(const QTreeWidgetItem* item, int column);
+
+}  // namespace app::file_list_rows
