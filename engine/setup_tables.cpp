@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <climits>
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 #include "engine/engine.h"
 #include "engine/hooks.h"
 #include "engine/setup_steps.h"
@@ -13,6 +17,18 @@ namespace {
 
 constexpr const char* kScalerText = "Conversion critical error. Can't get resampling context.";
 constexpr const char* kScalerCaption = "Conversion Error";
+
+// The scaler from the decoder's picture to the encoder's, or null. The
+// library aborts on an unknown pixel format instead of failing, so the sizes
+// and formats are checked first (an input whose format probing did not find
+// has none).
+SwsContext* make_scaler(const AVCodecContext* src, const AVCodecContext* c) {
+  if (src->width <= 0 || src->height <= 0 || c->width <= 0 || c->height <= 0) return nullptr;
+  if (!av_pix_fmt_desc_get(src->pix_fmt) || !av_pix_fmt_desc_get(c->pix_fmt)) return nullptr;
+  if (!sws_isSupportedInput(src->pix_fmt) || !sws_isSupportedOutput(c->pix_fmt)) return nullptr;
+  return sws_getContext(src->width, src->height, src->pix_fmt, c->width, c->height, c->pix_fmt,
+                        state().settings.scaler_flags, nullptr, nullptr, nullptr);
+}
 
 AVMediaType media_type(const InputStream& ist) { return ist.stream->codecpar->codec_type; }
 
@@ -58,8 +74,7 @@ int prepare_output_stream(OutputStream& ost, InputStream& ist) {
         ost.work_picture->width = c->width;
         ost.work_picture->height = c->height;
         if (av_frame_get_buffer(ost.work_picture.get(), 0) < 0) return -1;
-        ost.scaler.reset(sws_getContext(src->width, src->height, src->pix_fmt, c->width, c->height, c->pix_fmt,
-                                        state().settings.scaler_flags, nullptr, nullptr, nullptr));
+        ost.scaler.reset(make_scaler(src, c));
         if (!ost.scaler) {
           show_message_box(kScalerText, kScalerCaption);
           return -1;
