@@ -1,0 +1,264 @@
+// The main window: controls, menus, status bar, busy switch and commands.
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/dialog_units.h"
+#include "app/folder_picker.h"
+#include "app/ids.h"
+#include "app/main_window.h"
+#include "app/settings_file.h"
+#include "app/tests/app_test_env.h"
+#include "engine/hooks.h"
+#include "engine/progress.h"
+
+namespace fs = std::filesystem;
+using namespace app;
+
+namespace {
+
+class Window : public ::testing::Test {
+ protected:
+  void SetUp() override { apptest::fresh_config_home(); }
+  QString text(int id) const {
+    QWidget* c = window().control(id);
+    if (auto* l = qobject_cast<QLabel*>(c)) return l->text();
+    if (auto* g = qobject_cast<QGroupBox*>(c)) return g->title();
+    if (auto* b = qobject_cast<QAbstractButton*>(c)) return b->text();
+    if (auto* e = qobject_cast<QLineEdit*>(c)) return e->text();
+    if (auto* d = qobject_cast<QComboBox*>(c)) return d->currentText();
+    return QStringLiteral("<no text>");
+  }
+  bool enabled(int id) const { return window().control(id)->isEnabled(); }
+  MainWindow& window() const {
+    if (!window_) window_ = std::make_unique<MainWindow>();
+    return *window_;
+  }
+  // Runs set_busy on another thread while this (UI) thread serves its hops.
+  void set_busy_from_worker(bool busy) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      window().set_busy(busy);
+      done = true;
+    });
+    EXPECT_TRUE(apptest::pump_until([&] { return done.load(); }));
+    worker.join();
+  }
+  mutable std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(Window, OpensWithDesignedTextsAndStates) {
+  MainWindow& w = window();
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("Clipmill V1.6"));
+  EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed size";
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+  const std::pair<int, const char*> texts[] = {
+      {kIdProcessingText, "Processing: "}, {kIdPercentText, "0%"}, {kIdStatisticsText, ""},
+      {kIdOutputGroup, "Output directory"}, {kIdSaveBesideSource, "Save in the file's directory"},
+      {kIdSaveHere, "Save here: "}, {kIdBrowseFolder, "..."}, {kIdOptionGroup, "Option"},
+      {kIdPreviewBox, "Preview during conversion"}, {kIdFormatGroup, "Output Format"},
+      {kIdPresetLabel, "Preset:"}, {kIdFormatLabel, "Format:"}, {kIdSizeLabel, "Size:"}, {kIdFpsLabel, "Fps:"},
+      {kIdVideoBitrateLabel, "Video Bitrate:"}, {kIdKbpsLabel, "KBps"}, {kIdAudioBitrateLabel, "Audio Bitrate:"},
+      {kIdQuit, "Quit"}, {kIdCancel, "Cancel"}, {kIdConvert, "Convert!"},
+      // Part 2.1 defaults, not the MPEG2 HD preset's values.
+      {kIdFormatList, "MPG2"}, {kIdSizeList, "1280x720"}, {kIdAspectList, "16/9"}, {kIdFpsList, "24"},
+      {kIdAudioBitrateList, "224"}, {kIdVideoBitrate, "9000"}, {kIdPresetList, "MPEG2 HD"},
+  };
+  for (auto [id, expected] : texts) EXPECT_EQ(text(id), QString::fromUtf8(expected)) << "control " << id;
+  EXPECT_EQ(text(kIdOutputFolder), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation));
+  EXPECT_TRUE(w.control_as<QRadioButton>(kIdSaveBesideSource)->isChecked());
+  EXPECT_FALSE(w.control_as<QCheckBox>(kIdPreviewBox)->isChecked());
+  EXPECT_FALSE(engine::progress().preview.load());
+  EXPECT_FALSE(enabled(kIdCancel));
+  EXPECT_FALSE(enabled(kIdBrowseFolder));
+  for (int id : {kIdConvert, kIdQuit, kIdFileList, kIdSaveBesideSource, kIdSaveHere, kIdPresetList})
+    EXPECT_TRUE(enabled(id)) << id;
+  EXPECT_TRUE(w.control_as<QPushButton>(kIdConvert)->isDefault());
+  EXPECT_EQ(w.status_part(0)->text(), QStringLiteral("Clipmill - Quorvane Soft"));
+}
+
+TEST_F(Window, ControlsHaveTheirKindsAndDialogUnitPlaces) {
+  MainWindow& w = window();
+  EXPECT_NE(w.control_as<QTreeWidget>(kIdFileList), nullptr);
+  EXPECT_NE(w.control_as<QFrame>(kIdPreviewArea), nullptr);
+  EXPECT_FALSE(w.control_as<QLabel>(kIdArtwork)->pixmap().isNull());
+  EXPECT_EQ(w.control_as<QProgressBar>(kIdProgressBar)->maximum(), 100);
+  EXPECT_TRUE(w.control_as<QLineEdit>(kIdOutputFolder)->isReadOnly());
+  EXPECT_NE(w.control_as<QLineEdit>(kIdVideoBitrate)->validator(), nullptr);
+  for (int id : {kIdFormatList, kIdSizeList, kIdAspectList, kIdFpsList, kIdAudioBitrateList, kIdPresetList})
+    EXPECT_FALSE(w.control_as<QComboBox>(id)->isEditable()) << id;
+
+  const DialogUnits du = dialog_units(dialog_font());
+  EXPECT_EQ(w.control(kIdFileList)->geometry(), du.rect(7, 7, 249, 133));
+  EXPECT_EQ(w.control(kIdConvert)->geometry(), du.rect(343, 253, 79, 22));
+  EXPECT_EQ(w.centralWidget()->size(), QSize(du.x(429), du.y(292)));
+  // Status parts end at 250, at 110 before the right edge and at the edge.
+  const int width = w.centralWidget()->width();
+  EXPECT_EQ(w.status_part(0)->geometry().right() + 1, 250);
+  EXPECT_EQ(w.status_part(1)->geometry().right() + 1, width - 110);
+  EXPECT_EQ(w.status_part(2)->geometry().right() + 1, width);
+}
+
+TEST_F(Window, MenusHoldEveryItemInOrder) {
+  QStringList seen;
+  for (QAction* menu : window().menuBar()->actions()) {
+    seen << menu->text() + ":";
+    for (QAction* item : menu->menu()->actions())
+      seen << (item->isSeparator() ? QStringLiteral("|") : item->objectName() + "=" + item->text());
+  }
+  EXPECT_EQ(seen.join(QStringLiteral(" ")).toStdString(),
+            "&File: 32771=Add MTS/M2TS file 32774=Clear List | 105=&Quit "
+            "Selection: 32775=Select All 32776=Unselect All "
+            "Presets: 32777=MPEG2 HD 32778=WMV HD | 32786=DVD PAL 32787=DVD NTSC | 32779=FLV - Low Quality "
+            "32781=FLV - Medium Quality 32780=FLV - High Quality | 32782=iPod Format 32789=iPhone Format | "
+            "32788=3gp Format | 32783=Avi - Low Quality 32784=Avi - Medium Quality 32785=Avi - High Quality "
+            "&Information: 104=&About");
+}
+
+// set_busy from a worker thread, with each save mode.
+class BusySwitch : public Window, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(BusySwitch, TogglesOnlyTheDesignedControls) {
+  const bool save_here = GetParam();
+  MainWindow& w = window();
+  w.control_as<QRadioButton>(save_here ? kIdSaveHere : kIdSaveBesideSource)->click();
+  EXPECT_EQ(enabled(kIdBrowseFolder), save_here);
+
+  set_busy_from_worker(true);
+  for (int id : {kIdConvert, kIdFileList, kIdSaveBesideSource, kIdSaveHere, kIdBrowseFolder})
+    EXPECT_FALSE(enabled(id)) << id;
+  EXPECT_TRUE(enabled(kIdCancel));
+  EXPECT_EQ(shell_flags().saved_beside_source.load(), !save_here);
+  for (int id : {kCmdAddFiles, kCmdClearList, kCmdSelectAll, kCmdUnselectAll})
+    EXPECT_FALSE(w.action(id)->isEnabled()) << id;
+  // Still usable while busy.
+  for (int id : {kIdFormatList, kIdSizeList, kIdAspectList, kIdFpsList, kIdAudioBitrateList, kIdPresetList,
+                 kIdVideoBitrate, kIdPreviewBox, kIdQuit})
+    EXPECT_TRUE(enabled(id)) << id;
+  for (int id : {kCmdAbout, kCmdQuit, kCmdPresetMpeg2Hd, kCmdPresetIphone, kCmdPreset3gp})
+    EXPECT_TRUE(w.action(id)->isEnabled()) << id;
+
+  set_busy_from_worker(false);
+  for (int id : {kIdConvert, kIdFileList, kIdSaveBesideSource, kIdSaveHere}) EXPECT_TRUE(enabled(id)) << id;
+  EXPECT_FALSE(enabled(kIdCancel));
+  EXPECT_EQ(enabled(kIdBrowseFolder), save_here) << "folder button follows the save mode of the busy time";
+  for (int id : {kCmdAddFiles, kCmdClearList, kCmdSelectAll, kCmdUnselectAll})
+    EXPECT_TRUE(w.action(id)->isEnabled()) << id;
+}
+
+INSTANTIATE_TEST_SUITE_P(SaveModes, BusySwitch, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "SaveHere" : "BesideSource"; });
+
+TEST_F(Window, CancelAndConvertSetTheFlags) {
+  MainWindow& w = window();
+  auto& p = engine::progress();
+  w.control_as<QPushButton>(kIdCancel)->setEnabled(true);
+  w.control_as<QPushButton>(kIdCancel)->click();
+  EXPECT_TRUE(p.stop_requested.load());
+  EXPECT_TRUE(p.batch_stop_requested.load());
+  EXPECT_TRUE(shell_flags().add_stop_requested.load());
+  w.control_as<QPushButton>(kIdCancel)->setEnabled(false);
+
+  // Convert! with an empty list: the flags are set, nothing converts and
+  // the window stays idle.
+  w.control_as<QPushButton>(kIdConvert)->click();
+  EXPECT_FALSE(p.batch_stop_requested.load());
+  apptest::pump_for(300);
+  EXPECT_TRUE(enabled(kIdConvert));
+  EXPECT_FALSE(enabled(kIdCancel));
+}
+
+TEST_F(Window, RadioButtonsAndPreviewBoxActAtOnce) {
+  MainWindow& w = window();
+  w.control_as<QRadioButton>(kIdSaveHere)->click();
+  EXPECT_TRUE(enabled(kIdBrowseFolder));
+  w.control_as<QRadioButton>(kIdSaveBesideSource)->click();
+  EXPECT_FALSE(enabled(kIdBrowseFolder));
+  w.control_as<QCheckBox>(kIdPreviewBox)->click();
+  EXPECT_TRUE(engine::progress().preview.load());
+  w.control_as<QCheckBox>(kIdPreviewBox)->click();
+  EXPECT_FALSE(engine::progress().preview.load());
+}
+
+TEST_F(Window, PickedFolderIsShownAndStoredAtOnce) {
+  MainWindow& w = window();
+  const fs::path picked = apptest::settings_file().parent_path();
+  QString prompt;
+  set_folder_picker([&](QWidget*, const QString& p) {
+    prompt = p;
+    return std::string();
+  });
+  w.control_as<QRadioButton>(kIdSaveHere)->click();
+  const QString before = text(kIdOutputFolder);
+  w.control_as<QPushButton>(kIdBrowseFolder)->click();
+  EXPECT_EQ(prompt, QStringLiteral("Select the output directory: "));
+  EXPECT_EQ(text(kIdOutputFolder), before) << "a cancelled picker changes nothing";
+  EXPECT_EQ(read_setting("output", "path"), "");
+
+  set_folder_picker([&](QWidget*, const QString&) { return picked.string(); });
+  w.control_as<QPushButton>(kIdBrowseFolder)->click();
+  set_folder_picker({});
+  EXPECT_EQ(text(kIdOutputFolder).toStdString(), picked.string());
+  // Stored without closing the window, as if the program were then killed.
+  EXPECT_EQ(read_setting("output", "path"), picked.string());
+}
+
+TEST_F(Window, QuitSavesAndAnnouncesTheEnd) {
+  MainWindow& w = window();
+  bool closed = false;
+  QObject::connect(&w, &MainWindow::closed, [&] { closed = true; });
+  w.show();
+  w.control_as<QPushButton>(kIdQuit)->click();
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(read_setting("output", "format"), "MPG2");
+}
+
+TEST_F(Window, EngineMessageBoxShowsOnTheUiThreadWhileTheWorkerWaits) {
+  window();
+  QString seen_text, seen_title;
+  QMessageBox::Icon seen_icon = QMessageBox::NoIcon;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(top);
+      if (!box || !box->isVisible()) continue;
+      seen_text = box->text();
+      seen_title = box->windowTitle();
+      seen_icon = box->icon();
+      box->accept();
+    }
+  });
+  closer.start(20);
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    engine::show_message_box("Error while opening codec for output.", "Error");
+    done = true;
+  });
+  EXPECT_TRUE(apptest::pump_until([&] { return done.load(); }));
+  worker.join();
+  EXPECT_EQ(seen_text, QStringLiteral("Error while opening codec for output."));
+  EXPECT_EQ(seen_title, QStringLiteral("Error"));
+  EXPECT_EQ(seen_icon, QMessageBox::Critical);
+}
+
+}  // namespace
