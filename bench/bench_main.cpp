@@ -1,0 +1,127 @@
+// clipmill-bench: converts the same short 1080i camcorder-like clip into
+// every output format, once with the engine (through clipmill-convert) and
+// once with the ffmpeg tool doing the same work with single-threaded
+// codecs, each as a child process, and prints the time ratio engine/ffmpeg
+// and the peak memory of each side.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "bench/child_process.h"
+#include "bench/work_items.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Options {
+  int repeat = 3;
+  double seconds = 5;
+  fs::path convert_tool;
+  fs::path clip;
+};
+
+void usage() {
+  std::fputs("usage: clipmill-bench [--repeat N] [--seconds S] [--convert PATH-TO-clipmill-convert] [--clip FILE]\n",
+             stderr);
+}
+
+bool parse(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (i + 1 >= argc) return false;
+    const std::string v = argv[++i];
+    if (a == "--repeat") o.repeat = std::max(1, std::atoi(v.c_str()));
+    else if (a == "--seconds") o.seconds = std::max(0.5, std::strtod(v.c_str(), nullptr));
+    else if (a == "--convert") o.convert_tool = v;
+    else if (a == "--clip") o.clip = v;
+    else return false;
+  }
+  return true;
+}
+
+// clipmill-convert of the same build: ../batch/ beside this program.
+fs::path default_convert_tool() {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return self.parent_path().parent_path() / "batch" / "clipmill-convert";
+}
+
+// 1080i 29.97 H.264 + AC-3 48 kHz stereo in 192-byte transport packets.
+bool make_clip(const fs::path& target, double seconds) {
+  const std::string t = std::to_string(seconds);
+  return bench::run_child({"ffmpeg", "-nostdin", "-y", "-v", "error", "-f", "lavfi", "-i",
+                           "testsrc2=size=1920x1080:rate=30000/1001", "-f", "lavfi", "-i",
+                           "sine=frequency=440:sample_rate=48000", "-t", t, "-ac", "2", "-c:v", "libx264",
+                           "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-flags", "+ildct+ilme", "-x264opts",
+                           "tff=1", "-b:v", "8M", "-c:a", "ac3", "-b:a", "192k", "-f", "mpegts",
+                           "-mpegts_m2ts_mode", "1", target.string()})
+             .exit_status == 0;
+}
+
+struct Best {
+  double seconds = 1e100, cpu = 1e100;
+  long peak = 0;
+  bool ok = true;
+  void add(const bench::ChildRun& r) {
+    ok = ok && r.exit_status == 0;
+    seconds = std::min(seconds, r.seconds);
+    cpu = std::min(cpu, r.cpu_seconds);
+    peak = std::max(peak, r.peak_kilobytes);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!parse(argc, argv, o)) {
+    usage();
+    return 2;
+  }
+  if (o.convert_tool.empty()) o.convert_tool = default_convert_tool();
+  if (!fs::exists(o.convert_tool)) {
+    std::fprintf(stderr, "clipmill-convert not found at %s (use --convert)\n", o.convert_tool.c_str());
+    return 2;
+  }
+  const fs::path work = fs::temp_directory_path() / ("clipmill-bench-" + std::to_string(::getpid()));
+  fs::create_directories(work);
+  fs::path clip = o.clip;
+  if (clip.empty()) {
+    clip = work / "clip.m2ts";
+    if (!make_clip(clip, o.seconds)) {
+      std::fputs("could not make the test clip with the ffmpeg tool\n", stderr);
+      fs::remove_all(work);
+      return 1;
+    }
+  }
+
+  std::printf("clip: %s, best of %d runs per side; times are wall and CPU (user+system) seconds\n",
+              clip.c_str(), o.repeat);
+  std::printf("%-6s %-9s %-6s | %7s %7s %6s | %7s %7s %6s | %8s %8s\n", "format", "size", "fps", "eng s", "ff s",
+              "ratio", "eng cpu", "ff cpu", "ratio", "eng MB", "ff MB");
+  int status = 0;
+  for (const auto& item : bench::work_items()) {
+    Best engine, tool;
+    for (int r = 0; r < o.repeat; ++r) {
+      const fs::path out = work / "out";
+      fs::create_directories(out);
+      engine.add(bench::run_child(bench::engine_command(o.convert_tool, item, clip, out)));
+      tool.add(bench::run_child(bench::ffmpeg_command(item, clip, out)));
+      fs::remove_all(out);
+    }
+    if (!engine.ok || !tool.ok) status = 1;
+    std::printf("%-6s %-9s %-6s | %7.3f %7.3f %6.3f | %7.3f %7.3f %6.3f | %8.1f %8.1f%s%s%s\n", item.format.c_str(),
+                item.size.c_str(), item.fps.c_str(), engine.seconds, tool.seconds, engine.seconds / tool.seconds,
+                engine.cpu, tool.cpu, engine.cpu / tool.cpu, engine.peak / 1024.0, tool.peak / 1024.0,
+                engine.ok ? "" : "  [engine failed]", tool.ok ? "" : "  [ffmpeg failed]",
+                item.note.empty() ? "" : ("  (" + item.note + ")").c_str());
+    std::fflush(stdout);
+  }
+  fs::remove_all(work);
+  return status;
+}

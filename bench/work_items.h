@@ -1,0 +1,30 @@
+#pragma once
+// The benchmark's work: one conversion per output format, described once
+// and turned into the command line of each side (the engine through
+// clipmill-convert, and the ffmpeg tool with the same codecs and options).
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct WorkItem {
+  std::string format;         // format list text, lower case ("mpg2")
+  std::string size;           // "1280x720"
+  std::string aspect;         // "16/9"
+  std::string fps;            // "29.97"
+  std::string video_kbits;    // "9000"
+  std::string audio_kbits;    // "224"
+  std::string note;           // where the two sides cannot do the same work
+};
+
+// One item per format, with the values of the first preset of that format.
+std::vector<WorkItem> work_items();
+
+std::vector<std::string> engine_command(const std::filesystem::path& convert_tool, const WorkItem& item,
+                                        const std::filesystem::path& input, const std::filesystem::path& out_dir);
+std::vector<std::string> ffmpeg_command(const WorkItem& item, const std::filesystem::path& input,
+                                        const std::filesystem::path& out_dir);
+
+}  // namespace bench
