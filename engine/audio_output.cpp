@@ -8,6 +8,7 @@
 
 #include "engine/engine.h"
 #include "engine/hooks.h"
+#include "engine/output_packets.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -53,11 +54,6 @@ class SampleBuffer {
 SampleBuffer& convert_buffer() {
   static SampleBuffer buffer;
   return buffer;
-}
-
-AVPacket* audio_packet() {
-  static PacketPtr packet(av_packet_alloc());
-  return packet.get();
 }
 
 AVFrame* encoder_frame() {
@@ -155,16 +151,6 @@ int convert(SwrContext* swr, const AVCodecContext* enc, const AVFrame* in, uint8
   if (!data) return -1;
   *out = data;
   return swr_convert(swr, data, room, const_cast<const uint8_t**>(in->extended_data), in->nb_samples);
-}
-
-void write_ready_packets(AVFormatContext* output, OutputStream& ost) {
-  AVPacket* packet = audio_packet();
-  while (ost.encoder->receive_packet(packet) >= 0) {
-    packet->stream_index = ost.stream_index;
-    packet->flags |= AV_PKT_FLAG_KEY;
-    write_packet(output, ost, packet, ost.encoder->context()->time_base);
-    av_packet_unref(packet);
-  }
 }
 
 // One encoder frame of `samples` from the FIFO; false when the encoder

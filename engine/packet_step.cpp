@@ -6,6 +6,7 @@
 
 #include "engine/engine.h"
 #include "engine/hooks.h"
+#include "engine/output_packets.h"
 #include "engine/progress.h"
 
 extern "C" {
@@ -26,7 +27,7 @@ AVFrame* decoded_frame() {
   return frame.get();
 }
 
-AVPacket* flush_packet() {
+AVPacket* subtitle_packet() {
   static PacketPtr packet(av_packet_alloc());
   return packet.get();
 }
@@ -109,7 +110,7 @@ int receive_frames(Run& run, InputStream& ist, int ist_index) {
 }
 
 int decode_subtitle(Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
-  AVPacket* working = flush_packet();
+  AVPacket* working = subtitle_packet();
   if (!working) return -1;
   if (packet && av_packet_ref(working, packet) < 0) return -1;
   AVSubtitle subtitle{};
@@ -142,17 +143,6 @@ int decode_packet(Run& run, InputStream& ist, int ist_index, const AVPacket* pac
     return -1;
   }
   return receive_frames(run, ist, ist_index);
-}
-
-// Writes every packet the encoder has ready; stops at "needs more" or end.
-void write_ready_packets(AVFormatContext* output, OutputStream& ost) {
-  AVPacket* packet = flush_packet();
-  if (!packet) return;
-  while (ost.encoder->receive_packet(packet) >= 0) {
-    packet->stream_index = ost.stream_index;
-    write_packet(output, ost, packet, ost.encoder->context()->time_base);
-    av_packet_unref(packet);
-  }
 }
 
 // The last short audio frame: encoders that accept a smaller final frame

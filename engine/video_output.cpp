@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/engine.h"
+#include "engine/output_packets.h"
 
 namespace engine {
 
@@ -39,11 +40,6 @@ int64_t frame_count(const AVFormatContext* output, OutputStream& ost) {
 AVFrame* encode_frame() {
   static FramePtr frame(av_frame_alloc());
   return frame.get();
-}
-
-AVPacket* video_packet() {
-  static PacketPtr packet(av_packet_alloc());
-  return packet.get();
 }
 
 // Scales the decoded picture into the stream's work picture; null when that
@@ -86,7 +82,6 @@ bool fits_encoder(const OutputStream& ost, const AVFrame* picture) {
 
 void write_video_frame(AVFormatContext* output, OutputStream& ost, InputStream& /*ist*/, const AVFrame* picture) {
   if (!ost.encoder || !ost.encoder->is_open()) return;
-  AVCodecContext* enc = ost.encoder->context();
 
   int64_t count = frame_count(output, ost);
   count = std::min<int64_t>(count, kFrameCap - ost.frame_number);
@@ -94,8 +89,7 @@ void write_video_frame(AVFormatContext* output, OutputStream& ost, InputStream& 
 
   const AVFrame* source = fits_encoder(ost, picture) ? picture : scaled_picture(ost, picture);
   AVFrame* frame = encode_frame();
-  AVPacket* packet = video_packet();
-  if (!source || !frame || !packet) return;
+  if (!source || !frame) return;
 
   const AVCodecContext* defaults = state().options.codec_option_defaults[AVMEDIA_TYPE_VIDEO].get();
   const bool interlaced_coding =
@@ -115,11 +109,7 @@ void write_video_frame(AVFormatContext* output, OutputStream& ost, InputStream& 
     // A refused frame ends the call: neither it nor the duplicates after it
     // advance the output clock.
     if (sent < 0) return;
-    while (ost.encoder->receive_packet(packet) >= 0) {
-      packet->stream_index = ost.stream_index;
-      write_packet(output, ost, packet, enc->time_base);
-      av_packet_unref(packet);
-    }
+    write_ready_packets(output, ost);
     ++ost.sync_pts;
     ++ost.frame_number;
   }

@@ -1,0 +1,31 @@
+#include "engine/output_packets.h"
+
+#include "engine/engine.h"
+
+namespace engine {
+
+namespace {
+
+AVPacket* reusable_packet() {
+  static PacketPtr packet(av_packet_alloc());
+  return packet.get();
+}
+
+}  // namespace
+
+void write_ready_packets(AVFormatContext* output, OutputStream& ost) {
+  AVPacket* packet = reusable_packet();
+  if (!packet || !ost.encoder) return;
+  const AVCodecContext* enc = ost.encoder->context();
+  const bool audio = enc->codec_type == AVMEDIA_TYPE_AUDIO;
+  const bool frame_ticks = enc->codec_type == AVMEDIA_TYPE_VIDEO && av_q2d(enc->time_base) > 0.001;
+  while (ost.encoder->receive_packet(packet) >= 0) {
+    packet->stream_index = ost.stream_index;
+    if (audio) packet->flags |= AV_PKT_FLAG_KEY;
+    if (frame_ticks && packet->duration <= 0) packet->duration = 1;
+    write_packet(output, ost, packet, enc->time_base);
+    av_packet_unref(packet);
+  }
+}
+
+}  // namespace engine
