@@ -6,7 +6,9 @@ void engine_init() {
   auto& reg = state().options;
   // One option-holding codec context per media type (video, audio, data,
   // subtitle, attachment): option values set by name are stored there.
+  // A second call keeps the values already registered.
   for (int type = 0; type < 5; ++type) {
+    if (reg.codec_option_defaults[type]) continue;
     reg.codec_option_defaults[type].reset(avcodec_alloc_context3(nullptr));
     if (reg.codec_option_defaults[type])
       reg.codec_option_defaults[type]->codec_type = static_cast<AVMediaType>(type);

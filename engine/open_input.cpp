@@ -43,7 +43,7 @@ void open_input(const std::string& path) {
   auto& s = state().settings;
   auto& t = state().tables;
   auto& reg = state().options;
-  if (t.input_file_count >= kMaxFiles) return finish_open();
+  if (t.input_file_count >= kMaxFiles || path.empty()) return finish_open();
 
   AVFormatContext* raw = avformat_alloc_context();
   if (!raw) return finish_open();
@@ -60,7 +60,7 @@ void open_input(const std::string& path) {
   // The "file:" prefix keeps a name with a ':' from being taken for a
   // network or other protocol.
   const std::string url = "file:" + path;
-  if (path.empty() || avformat_open_input(&raw, url.c_str(), s.forced_input_format, nullptr) < 0)
+  if (avformat_open_input(&raw, url.c_str(), s.forced_input_format, nullptr) < 0)
     return finish_open();  // the library freed the context
   InputContextPtr ic(raw);
   if (avformat_find_stream_info(ic.get(), nullptr) < 0) return finish_open();

@@ -102,6 +102,14 @@ struct OptionRegistry {
   SwsContext* scaler_option_defaults = nullptr;          // scaler option values
   std::vector<std::string> option_names;                 // every successful set, never cleared
   AVDictionary* muxer_private_options = nullptr;         // "muxrate", "preload" for the mpeg muxers
+  OptionRegistry() = default;
+  OptionRegistry(const OptionRegistry&) = delete;
+  OptionRegistry& operator=(const OptionRegistry&) = delete;
+  ~OptionRegistry() {
+    avformat_free_context(format_option_defaults);
+    sws_freeContext(scaler_option_defaults);
+    av_dict_free(&muxer_private_options);
+  }
 };
 
 // Per input file of a run.

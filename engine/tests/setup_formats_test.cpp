@@ -55,6 +55,9 @@ TEST_P(SetupFormats, OpensEveryCodecAndWritesAReadableHeader) {
   EXPECT_EQ(a->channels, f.channels);
   EXPECT_EQ(engine::state().tables.output_file_count, 0);
   EXPECT_EQ(engine::state().tables.output_codec_count, 0);
+  std::string errors;
+  EXPECT_TRUE(testsupport::decodes_fully(output, &errors)) << errors;
+  std::filesystem::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(BatchFormats, SetupFormats, ::testing::ValuesIn(kFormats),
