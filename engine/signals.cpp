@@ -28,6 +28,7 @@ void install_termination_handlers() {
   struct sigaction action {};
   action.sa_handler = on_termination_signal;
   sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;  // other threads' blocking calls go on
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
 }

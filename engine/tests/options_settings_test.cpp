@@ -67,20 +67,6 @@ TEST_F(Options, MaxrateFollowsTheRuleAndMinrateIsZero) {
   EXPECT_EQ(option_text(entry(AVMEDIA_TYPE_VIDEO), "minrate"), "0");
 }
 
-TEST_F(Options, VideoChoicesOutsideTheTableAreMpeg4) {
-  auto& p = engine::state().params;
-  for (int choice : {0, 16, -3}) {
-    p.video_codec_choice = choice;
-    engine::apply_video_settings();
-    EXPECT_EQ(engine::state().settings.video_codec_id, AV_CODEC_ID_MPEG4);
-    EXPECT_EQ(engine::state().settings.video_codec_tag, 0u);
-  }
-  p.video_codec_choice = 4;
-  engine::apply_video_settings();
-  EXPECT_EQ(engine::state().settings.video_codec_id, AV_CODEC_ID_WMV2);
-  EXPECT_EQ(engine::state().settings.video_codec_tag, MKTAG('W', 'M', 'V', '2'));
-}
-
 struct AspectCase {
   const char* text;
   float expected;  // 0.5 = unchanged from the starting value

@@ -50,18 +50,4 @@ TEST(SetupFailure, RefusedEncoderGivesOneBoxNoHeaderAndACleanNextRun) {
   fs::remove_all(dir);
 }
 
-TEST(SetupFailure, MissingEncoderFailsWithoutABox) {
-  engine::engine_init();
-  const auto dir = testsupport::temp_dir("noencoder");
-  enginetest::BoxRecorder boxes;
-  enginetest::Format wmv3 = {"wmv3", 9, 4, 0, "wmv", 320, 240, 2, 44100, 128000, "asf", "wmv3", "wmav2"};
-  enginetest::fill_parameters(wmv3, dir / "out.wmv");
-  enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
-  ASSERT_EQ(engine::state().tables.output_file_count, 1);
-  EXPECT_EQ(engine::transcode(), -1);  // no WMV3 encoder in the library
-  EXPECT_TRUE(boxes.boxes.empty());
-  engine::release_files();
-  fs::remove_all(dir);
-}
-
 }  // namespace
