@@ -1,0 +1,111 @@
+// clipmill-convert as a user runs it: bad arguments, the last line it
+// prints, presets, and --cancel-after ending a long file early with a
+// complete result.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+#include "testsupport/media.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The tool of this build: beside the test media cache, in batch/.
+fs::path tool() {
+  const char* cache = std::getenv("CLIPMILL_MEDIA_CACHE");
+  if (!cache) return {};
+  const fs::path p = fs::path(cache).parent_path() / "batch" / "clipmill-convert";
+  return fs::exists(p) ? p : fs::path();
+}
+
+struct ToolRun {
+  int status;
+  std::string out;
+};
+
+ToolRun run_tool(const std::string& args) {
+  ToolRun r;
+  r.status = testsupport::run(testsupport::quote(tool().string()) + " " + args + " 2>/dev/null", &r.out);
+  return r;
+}
+
+std::string last_line(const std::string& text) {
+  auto end = text.find_last_not_of('\n');
+  if (end == std::string::npos) return {};
+  auto start = text.rfind('\n', end);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+class ConvertTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (tool().empty()) GTEST_SKIP() << "clipmill-convert not built";
+    dir = testsupport::temp_dir("tool");
+  }
+  void TearDown() override {
+    if (!dir.empty()) fs::remove_all(dir);
+  }
+  fs::path dir;
+};
+
+TEST_F(ConvertTool, BadArgumentsGiveUsageAndStatus2) {
+  const std::string good = " --size 320x240 --fps 25 --video-bitrate 1000 --audio-bitrate 128 --aspect 4/3 ";
+  const std::string in = testsupport::quote(testsupport::mpeg2_ps_clip(1.0).string());
+  const std::string out = testsupport::quote(dir.string());
+  for (const std::string& args :
+       {std::string("--format avi") + good + in,                          // no output folder
+        std::string("--format avi --size 320 --fps 25 --video-bitrate 1000 --audio-bitrate 128 --aspect 4/3 ") + in +
+            " " + out,                                                   // size without height
+        std::string("--format avi") + good.substr(0, good.find("--aspect")) + "--aspect 5/4 " + in + " " + out,
+        std::string("--preset \"No such preset\" ") + in + " " + out,
+        std::string("--format avi") + good + in + " " + testsupport::quote((dir / "missing").string())}) {
+    std::string err;
+    const int status = testsupport::run(testsupport::quote(tool().string()) + " " + args, &err, true);
+    EXPECT_EQ(status, 2) << args;
+    EXPECT_NE(err.find("usage:"), std::string::npos) << args;
+  }
+  EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(ConvertTool, PresetRunsTheJobAndReportsOnTheLastLine) {
+  const auto in = testsupport::mpeg2_ps_clip(1.0);
+  const auto r = run_tool("--preset \"3gp format\" " + testsupport::quote(in.string()) + " " +
+                          testsupport::quote(dir.string()));
+  EXPECT_EQ(r.status, 0);
+  const std::regex line(R"(output=(.+) result=0 seconds=[0-9.]+ frames=25)");
+  std::smatch m;
+  const std::string last = last_line(r.out);
+  ASSERT_TRUE(std::regex_match(last, m, line)) << last;
+  const fs::path output = m[1].str();
+  EXPECT_EQ(output, dir / "mpeg2ps_1.3gp");
+  const auto info = testsupport::probe(output);
+  ASSERT_NE(info.first("video"), nullptr);
+  EXPECT_EQ(info.first("video")->width, 176);
+  EXPECT_EQ(info.first("video")->frame_rate, "25/2");
+  EXPECT_EQ(info.first("audio")->codec_name, "amr_nb");
+}
+
+TEST_F(ConvertTool, CancelAfterEndsEarlyWithACompleteFile) {
+  const auto in = testsupport::cached_media(
+      "ts_25fps_30_720x576.m2ts",
+      "-f lavfi -i testsrc2=size=720x576:rate=25 -f lavfi -i sine=frequency=500:sample_rate=48000 "
+      "-t 30 -ac 2 -c:v mpeg2video -b:v 2M -c:a mp2 -b:a 128k -f mpegts");
+  const auto r = run_tool("--format mp4 --size 720x576 --fps 25 --video-bitrate 2000 --audio-bitrate 128 "
+                          "--aspect 4/3 --cancel-after 0.5 " +
+                          testsupport::quote(in.string()) + " " + testsupport::quote(dir.string()));
+  EXPECT_EQ(r.status, 0);
+  const std::regex line(R"(output=(.+) result=0 seconds=[0-9.]+ frames=([0-9]+))");
+  std::smatch m;
+  const std::string last = last_line(r.out);
+  ASSERT_TRUE(std::regex_match(last, m, line)) << last;
+  const int frames = std::stoi(m[2].str());
+  EXPECT_GT(frames, 0);
+  EXPECT_LT(frames, 750) << "the cancel did not stop the conversion";
+  std::string errors;
+  EXPECT_TRUE(testsupport::decodes_fully(m[1].str(), &errors)) << errors;
+  EXPECT_NEAR(testsupport::count_video_frames(m[1].str()), frames, 2);
+}
+
+}  // namespace
