@@ -108,6 +108,23 @@ INSTANTIATE_TEST_SUITE_P(
                                   false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(OutputFiles, InputAspectIsTakenAndAnUnknownRateBecomes25) {
+  const auto input = testsupport::cached_media(
+      "anamorphic.mkv", "-f lavfi -i testsrc2=size=1440x1080:rate=25 -t 0.2 -vf setsar=4/3 -c:v mpeg4");
+  engine::open_input(input.string());
+  ASSERT_EQ(engine::state().tables.input_file_count, 1);
+  EXPECT_NEAR(engine::state().settings.frame_aspect_ratio, 16.0 / 9.0, 1e-4);
+
+  // 50 fps matches no rule; with no rate known either, the stream runs at 25.
+  enginetest::fill_parameters(kAvi, dir_ / "out.avi", 50);
+  engine::state().settings.frame_rate = {0, 0};
+  engine::create_output_file();
+  ASSERT_EQ(engine::state().tables.output_file_count, 1);
+  const AVCodecContext* video = engine::state().tables.output_files[0]->encoders[0]->context();
+  EXPECT_EQ(video->time_base.num, 1);
+  EXPECT_EQ(video->time_base.den, 25);
+}
+
 TEST_F(OutputFiles, BadInputsRegisterNothing) {
   { std::ofstream(dir_ / "text.mts") << "this is not a video\n"; }
   { std::ofstream(dir_ / "empty.mts"); }
