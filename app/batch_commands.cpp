@@ -19,9 +19,10 @@ namespace app {
 namespace {
 
 // The one batch worker thread. "Convert!" starts it and returns at once;
-// closing the window does not wait for it. At the program's end the running
-// file is asked to stop (it is still finished properly) and the worker is
-// given a few seconds to do so, so that it never runs on while the engine's
+// closing the window does not wait for it (the program ends without running
+// static destructors). A process that does end normally (the tests) asks the
+// running file to stop, which still finishes it properly, and gives the
+// worker a few seconds, so that it never runs on while the engine's
 // process-wide state is destroyed.
 class BatchThread {
  public:
