@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "batch/tests/recording_window.h"
 #include "engine/engine.h"
@@ -121,24 +119,6 @@ TEST_F(BatchWorker, ConvertsTickedRowsFromTheTopAndSkipsUnticked) {
   expect_status_reset();
 }
 
-TEST_F(BatchWorker, FormatChangedDuringTheBatchAppliesToTheNextRow) {
-  add_row("alpha.mts");
-  add_row("beta.mts");
-  window.settings = settings_for("avi", dir);
-  window.on_read_settings = [&](int call) {
-    if (call == 1) window.settings.format = "mp4";
-  };
-  run_batch(window);
-  const auto alpha = testsupport::probe(dir / "alpha.avi");
-  const auto beta = testsupport::probe(dir / "beta.mp4");
-  ASSERT_TRUE(alpha.ok);
-  ASSERT_TRUE(beta.ok);
-  EXPECT_EQ(alpha.first("video")->codec_name, "msmpeg4v2");
-  EXPECT_EQ(beta.first("video")->codec_name, "mpeg4");
-  EXPECT_EQ(beta.first("audio")->codec_name, "aac");
-  EXPECT_FALSE(fs::exists(dir / "alpha.mp4"));
-}
-
 TEST_F(BatchWorker, BesideTheSourceTakesTheNextFreeName) {
   const Row row = add_row("clip.mts");
   std::ofstream(dir / "in" / "clip.avi") << "not ours";
@@ -153,42 +133,6 @@ TEST_F(BatchWorker, BesideTheSourceTakesTheNextFreeName) {
   std::getline(kept, text);
   EXPECT_EQ(text, "not ours");
   EXPECT_TRUE(testsupport::probe(row.path).ok);  // the source is intact
-}
-
-TEST_F(BatchWorker, CancelDuringTheSecondOfThreeEndsItProperlyAndStops) {
-  add_row("one.mts");
-  add_row("two.mts");
-  add_row("three.mts");
-  window.settings = settings_for("mp4", dir / "out");
-  fs::create_directories(dir / "out");
-
-  // Cancel as the window does it, once the second file has decoded a few
-  // pictures.
-  std::atomic<bool> done{false};
-  std::thread canceller([&] {
-    auto& p = engine::progress();
-    while (!done) {
-      if (p.current_row == 1 && p.clock_running && p.decoded_frame_count > 5) {
-        p.batch_stop_requested = true;
-        p.stop_requested = true;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  });
-  run_batch(window);
-  done = true;
-  canceller.join();
-
-  const auto one = testsupport::probe(dir / "out" / "one.mp4");
-  const auto two = testsupport::probe(dir / "out" / "two.mp4");
-  ASSERT_TRUE(one.ok);
-  ASSERT_TRUE(two.ok) << "the cancelled file is finished properly";
-  EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "two.mp4"));
-  EXPECT_LT(two.duration, one.duration);
-  EXPECT_FALSE(fs::exists(dir / "out" / "three.mp4"));
-  EXPECT_EQ(window.busy_calls.size(), 4u);
-  expect_status_reset();
 }
 
 TEST_F(BatchWorker, NothingTickedOrStoppedBeforehandDoesNothing) {

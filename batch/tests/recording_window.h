@@ -3,7 +3,6 @@
 // test, every write recorded under a lock (the monitor writes from its own
 // thread).
 
-#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -23,8 +22,6 @@ class RecordingWindow : public BatchWindow {
  public:
   std::vector<Row> rows;
   presets::ConversionSettings settings;
-  // Called at the start of every read_settings, before the value is taken.
-  std::function<void(int call)> on_read_settings;
 
   int bar = 0;
   std::string percent = "0%";
@@ -69,7 +66,6 @@ class RecordingWindow : public BatchWindow {
     busy_calls.push_back(value);
   }
   presets::ConversionSettings read_settings() override {
-    if (on_read_settings) on_read_settings(settings_reads);
     ++settings_reads;
     return settings;
   }

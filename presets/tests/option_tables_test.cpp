@@ -83,19 +83,5 @@ TEST_P(EveryPreset, NamesEntriesThatExistInTheLists) {
 
 INSTANTIATE_TEST_SUITE_P(Presets, EveryPreset, ::testing::Range(0, 13));
 
-TEST(PresetTable, DvdAnd3gpRowsCarryTheirValues) {
-  const auto table = preset_table();
-  EXPECT_STREQ(table[4].display_name, "DVD NTSC");
-  EXPECT_STREQ(table[4].size, "720x480");
-  EXPECT_STREQ(table[4].fps, "29.97");
-  EXPECT_STREQ(table[5].display_name, "DVD Pal");
-  EXPECT_STREQ(table[5].size, "720x576");
-  EXPECT_STREQ(table[5].fps, "25");
-  EXPECT_STREQ(table[0].size, "176x144");
-  EXPECT_STREQ(table[0].fps, "12.5");
-  EXPECT_STREQ(table[0].video_bitrate, "144");
-  EXPECT_STREQ(table[0].audio_bitrate, "12.2");
-}
-
 }  // namespace
 }  // namespace presets
