@@ -63,7 +63,7 @@ void note_picture(const InputStream& ist, const AVFrame* frame) {
 int dispatch_frame(Run& run, InputStream& ist, int ist_index, const AVFrame* frame) {
   auto& files = state().tables.output_files;
   for (auto& ost : run.output_streams) {
-    if (ost->source_index != ist_index) continue;
+    if (ost->source_index != ist_index || !ost->encoder || !ost->encoder->context()) continue;
     AVFormatContext* output = files[ost->file_index]->context.get();
     switch (ost->encoder->context()->codec_type) {
       case AVMEDIA_TYPE_VIDEO: write_video_frame(output, *ost, ist, frame); break;
@@ -77,7 +77,7 @@ int dispatch_frame(Run& run, InputStream& ist, int ist_index, const AVFrame* fra
 int dispatch_subtitle(Run& run, InputStream& ist, int ist_index, const AVSubtitle* subtitle, int64_t pts) {
   auto& files = state().tables.output_files;
   for (auto& ost : run.output_streams) {
-    if (ost->source_index != ist_index) continue;
+    if (ost->source_index != ist_index || !ost->encoder || !ost->encoder->context()) continue;
     if (ost->encoder->context()->codec_type != AVMEDIA_TYPE_SUBTITLE) return -1;
     write_subtitle(files[ost->file_index]->context.get(), *ost, ist, subtitle, pts);
   }
@@ -119,8 +119,10 @@ int decode_subtitle(Run& run, InputStream& ist, int ist_index, const AVPacket* p
   const int ret = avcodec_decode_subtitle2(ist.decoder, &subtitle, &got, working);
   const int64_t pts = packet ? packet->pts : AV_NOPTS_VALUE;
   av_packet_unref(working);
-  if (ret < 0) return -1;
-  if (!got) return 0;
+  if (ret < 0 || !got) {
+    avsubtitle_free(&subtitle);
+    return ret < 0 ? -1 : 0;
+  }
   const int result = dispatch_subtitle(run, ist, ist_index, &subtitle, pts);
   avsubtitle_free(&subtitle);
   return result;
