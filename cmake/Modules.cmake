@@ -31,19 +31,15 @@ function(clipmill_tests name)
   if(NOT srcs)
     return()
   endif()
-  add_executable(${name} ${srcs})
+  add_executable(${name} ${srcs} ${PROJECT_SOURCE_DIR}/testsupport/test_environment.cpp)
+  target_compile_definitions(${name} PRIVATE
+    CLIPMILL_DEFAULT_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    CLIPMILL_DEFAULT_MEDIA_CACHE="${PROJECT_BINARY_DIR}/test-media")
   target_link_libraries(${name} PRIVATE ${A_LIBS} clipmill_testsupport GTest::gtest)
+  # One environment value only: several would be read as property names.
+  # The rest of the environment comes from test_environment.cpp.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES
-      TIMEOUT 600)
-  # The environment is set by a test include file of its own: a list value
-  # passed through gtest_discover_tests' PROPERTIES is split at its ";" and
-  # only its first variable would reach the tests.
-  set(env "QT_QPA_PLATFORM=offscreen;CLIPMILL_SOURCE_DIR=${PROJECT_SOURCE_DIR};CLIPMILL_MEDIA_CACHE=${PROJECT_BINARY_DIR}/test-media;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/scripts/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
-  set(env_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
-  file(WRITE ${env_file}
-       "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT [==[${env}]==])\nendif()\n")
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_file})
+    PROPERTIES TIMEOUT 600 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
