@@ -47,9 +47,8 @@ float read_leading_float(std::string_view text) {
   const bool negative = skip_blanks_and_sign(text);
   // from_chars reads the plain decimal form without a sign and ignores the
   // locale; a leading '.' (".5") is accepted by strtod, so give it a 0.
-  std::string digits;
-  if (!text.empty() && text.front() == '.') digits = "0";
-  digits.append(text);
+  std::string digits(text);
+  if (!digits.empty() && digits.front() == '.') digits.insert(digits.begin(), '0');
   float value = 0;
   const auto result =
       std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);
