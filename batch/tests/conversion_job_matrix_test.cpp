@@ -43,6 +43,10 @@ const FormatCase kFormats[] = {
 
 enum class Source { kAvchd, kMpeg2Ps };
 
+// Readable test names in ctest.
+void PrintTo(const FormatCase& f, std::ostream* os) { *os << f.name; }
+void PrintTo(Source s, std::ostream* os) { *os << (s == Source::kAvchd ? "avchd" : "mpeg2-ps"); }
+
 fs::path source_clip(Source s) {
   return s == Source::kAvchd ? testsupport::avchd_clip(2.0) : testsupport::mpeg2_ps_clip(2.0);
 }

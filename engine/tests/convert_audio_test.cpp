@@ -17,6 +17,8 @@ struct AudioCase {
   const enginetest::Format* format;
 };
 
+void PrintTo(const AudioCase& c, std::ostream* os) { *os << c.name; }
+
 // Mean volume in dB of the file's audio, as the ffmpeg tool measures it.
 double mean_volume(const std::filesystem::path& file) {
   std::string out;

@@ -19,6 +19,8 @@ struct RateCase {
   int expected_frames;  // over the 2 s clip
 };
 
+void PrintTo(const RateCase& c, std::ostream* os) { *os << c.name; }
+
 class FrameRateChange : public ::testing::TestWithParam<RateCase> {
  protected:
   void SetUp() override { engine::engine_init(); }
