@@ -4,8 +4,10 @@
 // the batch worker does not touch the toolkit's connection; the mutex below
 // keeps the two drawing threads (worker, file adding) apart.
 
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <mutex>
 #include <string>
 
@@ -32,6 +34,27 @@ State& state() {
   static State s;
   return s;
 }
+
+// SDL_Init installs its own handlers for termination and crash signals: it
+// turns SIGINT and SIGTERM into quit events nobody reads here (the program
+// would no longer end on them) and replaces crash reports with its own exit.
+// The process keeps the handlers it had.
+class KeepSignalHandlers {
+ public:
+  KeepSignalHandlers() {
+    for (std::size_t i = 0; i < kCount; ++i) sigaction(kSignals[i], nullptr, &saved_[i]);
+  }
+  ~KeepSignalHandlers() {
+    for (std::size_t i = 0; i < kCount; ++i) sigaction(kSignals[i], &saved_[i], nullptr);
+  }
+  KeepSignalHandlers(const KeepSignalHandlers&) = delete;
+  KeepSignalHandlers& operator=(const KeepSignalHandlers&) = delete;
+
+ private:
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGSEGV, SIGBUS, SIGFPE, SIGQUIT, SIGPIPE};
+  static constexpr std::size_t kCount = std::size(kSignals);
+  struct sigaction saved_[kCount] {};
+};
 
 void free_overlay(State& s) {
   if (s.overlay) SDL_FreeYUVOverlay(s.overlay);
@@ -65,6 +88,7 @@ int create_preview_window(unsigned long native_window, int width, int height) {
   // The program never plays sound; the silent driver keeps SDL's audio start
   // from failing on machines without a sound device or waiting on a server.
   setenv("SDL_AUDIODRIVER", "dummy", 0);
+  KeepSignalHandlers keep;
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) return -1;
   SDL_Surface* surface = SDL_SetVideoMode(width, height, 0, SDL_NOFRAME | SDL_RESIZABLE);
   if (!surface) return -1;

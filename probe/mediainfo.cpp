@@ -29,6 +29,7 @@ struct Library {
   OpenFn open = nullptr;
   CloseFn close = nullptr;
   GetFn get = nullptr;
+  OptionFn option = nullptr;
 };
 
 std::mutex& library_mutex() {
@@ -59,17 +60,15 @@ bool ensure_loaded() {
   if (!module) return false;
   Library loaded;
   loaded.module = module;
-  OptionFn option = nullptr;
   if (!resolve(module, "MediaInfoA_New", loaded.create) ||
       !resolve(module, "MediaInfoA_Delete", loaded.destroy) ||
       !resolve(module, "MediaInfoA_Open", loaded.open) ||
       !resolve(module, "MediaInfoA_Close", loaded.close) ||
-      !resolve(module, "MediaInfoA_Get", loaded.get)) {
+      !resolve(module, "MediaInfoA_Get", loaded.get) ||
+      !resolve(module, "MediaInfoA_Option", loaded.option)) {
     dlclose(module);
     return false;
   }
-  // Paths and values are UTF-8 whatever the process locale is.
-  if (resolve(module, "MediaInfoA_Option", option)) option(nullptr, "CharSet", "UTF-8");
   lib = loaded;
   return true;
 }
@@ -86,6 +85,9 @@ VideoFacts read_video_facts(const std::string& path) {
   const Library& lib = library();
   void* handle = lib.create();
   if (!handle) return {};
+  // Texts passed and returned are UTF-8 whatever the process locale is. Set
+  // per handle: a process-wide call (null handle) leaves a buffer behind.
+  lib.option(handle, "CharSet", "UTF-8");
   lib.open(handle, path.c_str());
   // Each value is copied at once: the library reuses its buffer per call.
   VideoFacts facts;

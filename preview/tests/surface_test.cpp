@@ -1,6 +1,7 @@
 // The preview surface drawing into a real X window (Xvfb in the test run).
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <ostream>
@@ -139,6 +140,15 @@ Picture solid_picture(int width, int height, AVPixelFormat format, Rgb colour,
 
 constexpr Rgb kBlack{0, 0, 0};
 constexpr Rgb kOrange{230, 120, 30};
+
+// The program still ends on SIGTERM and SIGINT once the preview exists.
+TEST_F(XPreviewTest, TerminationSignalsKeepTheirHandlers) {
+  for (int sig : {SIGTERM, SIGINT}) {
+    struct sigaction now {};
+    sigaction(sig, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL) << sig;
+  }
+}
 
 TEST_F(XPreviewTest, ClearPaintsTheWholeAreaBlack) {
   preview::clear_preview();
