@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -151,19 +150,6 @@ class FileList : public ::testing::Test {
 
   QTreeWidget* list = nullptr;
 };
-
-TEST_F(FileList, ColumnsAndSelection) {
-  ASSERT_EQ(list->columnCount(), 5);
-  const char* headers[] = {"Title", "Settings", "Duration", "Done", "path"};
-  const int widths[] = {130, 120, 55, 50};
-  for (int c = 0; c < 5; ++c) EXPECT_EQ(list->headerItem()->text(c).toStdString(), headers[c]);
-  for (int c = 0; c < 4; ++c) EXPECT_EQ(list->columnWidth(c), widths[c]);
-  EXPECT_TRUE(list->isColumnHidden(rows::kPath));
-  EXPECT_FALSE(list->isSortingEnabled());
-  EXPECT_FALSE(list->header()->sectionsClickable());
-  EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
-  EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
-}
 
 // Accepted endings only, newest on top, duplicates kept, each row complete.
 TEST_F(FileList, AddedFilesEnterAtTheTop) {

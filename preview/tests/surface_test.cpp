@@ -150,11 +150,6 @@ TEST_F(XPreviewTest, TerminationSignalsKeepTheirHandlers) {
   }
 }
 
-TEST_F(XPreviewTest, ClearPaintsTheWholeAreaBlack) {
-  preview::clear_preview();
-  EXPECT_EQ(mismatches({0, 0, 0, 0}, kBlack, kBlack), 0);
-}
-
 struct ShowCase {
   int width, height;
   AVPixelFormat format;

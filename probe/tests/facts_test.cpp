@@ -34,17 +34,6 @@ void write_file(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-TEST(Facts, GeneratedAvchdClip) {
-  fs::path clip = testsupport::avchd_clip(2.0);
-  probe::FileFacts f = probe::describe_file(clip.string());
-  EXPECT_EQ(f.title, clip.filename().string());
-  EXPECT_EQ(f.path, clip.string());
-  EXPECT_EQ(f.done, "0 %");
-  EXPECT_EQ(f.duration, "00:02");
-  EXPECT_EQ(f.settings.rfind("1920x1080 (", 0), 0u) << f.settings;
-  EXPECT_TRUE(f.settings.ends_with(" MBps)")) << f.settings;
-}
-
 class CorpusFacts : public ::testing::TestWithParam<const char*> {};
 
 // Real files, healthy or not: frame size and duration agree with ffprobe.
