@@ -72,7 +72,15 @@ bool batch_running() { return batch_thread().running(); }
 
 void fill_option_lists(MainWindow& window) { fill_lists(window); }
 
-void start_batch(MainWindow& window) { batch_thread().start(window); }
+void start_batch(MainWindow& window) {
+  if (batch_thread().start(window)) return;
+  // Ignored while a batch runs. "Convert!" has cleared batch_stop_requested
+  // already; a Cancel given to the running batch (its stop flag is still
+  // set, the next job would clear it) must keep ending that batch.
+  auto& p = engine::progress();
+  if (p.stop_requested.load(std::memory_order_relaxed))
+    p.batch_stop_requested.store(true, std::memory_order_relaxed);
+}
 
 void apply_preset_command(MainWindow& window, int command_id) {
   const int position = presets::preset_for_command(command_id);

@@ -232,4 +232,19 @@ TEST_F(BatchWindow, ASecondConvertWhileABatchRunsStartsNoSecondBatch) {
   expect_status_reset_and_idle();
 }
 
+TEST_F(BatchWindow, ConvertRightAfterCancelDoesNotUndoTheCancel) {
+  const fs::path clip = testsupport::mpeg2_ps_clip(2.0);
+  add(clip, "two.mpg");
+  add(clip, "one.mpg");
+  pick_preset(7);  // FLV
+  window->dispatch_command(app::kIdConvert);
+  auto& p = engine::progress();
+  ASSERT_TRUE(apptest::pump_until([&] { return p.clock_running && p.decoded_frame_count > 5; }, kBatchTimeoutMs));
+  window->dispatch_command(app::kIdCancel);
+  window->dispatch_command(app::kIdConvert);  // before the worker has looked at its flag
+  ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"one.flv"}));
+  expect_status_reset_and_idle();
+}
+
 }  // namespace
