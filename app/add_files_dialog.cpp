@@ -40,7 +40,6 @@ std::vector<std::string> choose_files(MainWindow& window) {
 }
 
 void add_files_from_dialog(MainWindow& window) {
-  window.set_busy(true);
   const std::vector<std::string> files = run_on_ui([&] { return choose_files(window); });
   for (const std::string& file : files) {
     if (file.empty() || shell_flags().add_stop_requested.load(std::memory_order_relaxed)) break;
@@ -52,6 +51,9 @@ void add_files_from_dialog(MainWindow& window) {
 }  // namespace
 
 void start_add_files(MainWindow& window) {
+  // Busy before the thread exists, so the command is greyed before a second
+  // click could start a second dialog.
+  window.set_busy(true);
   std::thread([&window] { add_files_from_dialog(window); }).detach();
 }
 
