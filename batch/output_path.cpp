@@ -30,11 +30,11 @@ fs::path make_output_path(const fs::path& source, const std::string& title, bool
   const fs::path folder = base.parent_path();
   const std::string name = base.filename().string();
 
-  // The extension replaces what follows the name's last "."; a "." among its
-  // first two characters does not count, and a name without one keeps all
+  // The extension replaces what follows the name's last "."; a leading "."
+  // (a hidden file's name) does not count, and a name without one keeps all
   // of it.
   const size_t dot = name.rfind('.');
-  const std::string stem = (dot != std::string::npos && dot >= 2) ? name.substr(0, dot) : name;
+  const std::string stem = (dot != std::string::npos && dot >= 1) ? name.substr(0, dot) : name;
 
   for (unsigned long counter = 0;; ++counter) {
     const std::string suffix = counter == 0 ? std::string() : std::to_string(counter);

@@ -44,13 +44,14 @@ TEST_F(OutputPath, ChosenFolderWithOrWithoutTrailingSlash) {
   EXPECT_EQ(make_output_path(source, "clip.m2ts", false, out.string() + "/", "flv"), out / "clip.flv");
 }
 
-// A name with no "." after its first two characters keeps its whole name
-// and gains the extension, in the folder it belongs to.
+// A name without a "." (or with only a leading one) keeps its whole name and
+// gains the extension, in the folder it belongs to; a one-letter stem is
+// still a stem.
 TEST_F(OutputPath, NameWithoutUsableDotGetsTheExtensionAppended) {
   const auto source = touch(dir / "recording");
   EXPECT_EQ(make_output_path(source, "recording", true, {}, "mp4"), dir / "recording.mp4");
   const auto short_name = touch(dir / "a.mts");
-  EXPECT_EQ(make_output_path(short_name, "a.mts", true, {}, "mp4"), dir / "a.mts.mp4");
+  EXPECT_EQ(make_output_path(short_name, "a.mts", true, {}, "mp4"), dir / "a.mp4");
   const auto out = dir / "out";
   fs::create_directory(out);
   EXPECT_EQ(make_output_path("/x/.hidden", ".hidden", false, out, "avi"), out / ".hidden.avi");
