@@ -13,6 +13,10 @@ constexpr int k3gpSampleRate = 8000;
 constexpr int k3gpChannels = 1;
 constexpr int k3gpAudioBitRate = 12200;
 constexpr int kSampleRate = 44100;
+// The DVD targets mux a DVD-Video program stream, whose audio must be
+// 48 kHz: players and authoring tools take AC-3 there as 48 kHz whatever the
+// stream says, so 44.1 kHz audio would play at the wrong speed.
+constexpr int kDvdSampleRate = 48000;
 constexpr int kDefaultChannels = 2;
 
 constexpr int kDvdTarget = 7;
@@ -54,7 +58,8 @@ std::filesystem::path prepare_job(const JobChoices& choices, const std::filesyst
   const auto output = make_output_path(source, title, choices.save_beside_source, choices.output_folder, extension);
 
   const bool is_3gp = extension == "3gp";
-  const int sample_rate = is_3gp ? k3gpSampleRate : kSampleRate;
+  const bool is_dvd = choices.format == "mpg2";
+  const int sample_rate = is_3gp ? k3gpSampleRate : is_dvd ? kDvdSampleRate : kSampleRate;
   const int audio_channels = is_3gp ? k3gpChannels : channels;
   const int audio_bit_rate = is_3gp ? k3gpAudioBitRate : choices.audio_bitrate;
   p.aspect_choice = choices.aspect == 1 ? 1 : 2;

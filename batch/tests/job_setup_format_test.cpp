@@ -36,6 +36,12 @@ TEST(PrepareJob, AudioRulesOf3gpAndMp4) {
   EXPECT_EQ(p.requested_audio_bit_rate, 448000);
 }
 
+// DVD-Video audio is 48 kHz; 44.1 kHz AC-3 would be played at the wrong speed.
+TEST(PrepareJob, DvdAudioIs48kHz) {
+  EXPECT_EQ(prepare("mpg2", 720, 576).requested_sample_rate, 48000);
+  EXPECT_EQ(prepare("mpg1").requested_sample_rate, 44100);
+}
+
 TEST(PrepareJob, DvdTargetFollowsTheFrameSize) {
   EXPECT_EQ(prepare("mpg2", 720, 480).output_target, 8);
   EXPECT_EQ(prepare("mpg2", 720, 576).output_target, 7);
