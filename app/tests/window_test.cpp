@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -150,6 +151,23 @@ TEST_F(Window, CancelAndConvertSetTheFlags) {
   apptest::pump_for(300);
   EXPECT_TRUE(enabled(kIdConvert));
   EXPECT_FALSE(enabled(kIdCancel));
+}
+
+TEST_F(Window, EnterGivesConvertOnlyWhileItIsEnabled) {
+  MainWindow& w = window();
+  auto& p = engine::progress();
+  auto press_enter = [&] {
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+  };
+  w.control(kIdConvert)->setEnabled(false);
+  p.batch_stop_requested = true;
+  press_enter();
+  EXPECT_TRUE(p.batch_stop_requested.load());
+  w.control(kIdConvert)->setEnabled(true);
+  press_enter();
+  EXPECT_FALSE(p.batch_stop_requested.load());
+  apptest::pump_for(300);
 }
 
 TEST_F(Window, RadioButtonsAndPreviewBoxActAtOnce) {
