@@ -1,4 +1,5 @@
 // The option lists, presets and the batch as the main window's commands.
+#include <QCoreApplication>
 #include <QPointer>
 
 #include <atomic>
@@ -69,6 +70,16 @@ BatchThread& batch_thread() {
 }  // namespace
 
 bool batch_running() { return batch_thread().running(); }
+
+void finish_batch_before_exit(int limit_ms) {
+  if (!batch_running()) return;
+  auto& p = engine::progress();
+  p.batch_stop_requested.store(true, std::memory_order_relaxed);
+  p.stop_requested.store(true, std::memory_order_relaxed);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
+  while (batch_running() && std::chrono::steady_clock::now() < deadline)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
 
 void fill_option_lists(MainWindow& window) { fill_lists(window); }
 

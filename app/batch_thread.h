@@ -7,4 +7,11 @@ namespace app {
 // while one runs: both would drive the one engine.
 bool batch_running();
 
+// Called when the window has closed: a conversion still running is asked to
+// stop, which finishes its output file properly (trailer written), and the
+// caller waits for that, up to `limit_ms`, while the UI thread goes on
+// serving the worker's control updates. A file cut off by the process ending
+// would be left unplayable and look like a result.
+void finish_batch_before_exit(int limit_ms);
+
 }  // namespace app

@@ -5,10 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/batch_thread.h"
 #include "app/main_window.h"
+#include "app/preview_embed.h"
 #include "app/startup.h"
 
 int main(int argc, char** argv) {
+  // The preview draws into an X11 window: use X when the session has it.
+  app::prefer_x11_platform();
   QApplication application(argc, argv);
   // The skin must be in place before any window exists.
   app::apply_skin();
@@ -17,9 +21,10 @@ int main(int argc, char** argv) {
   QObject::connect(&window, &app::MainWindow::closed, &application, &QCoreApplication::quit);
   window.show();
   const int code = QApplication::exec();
-  // Worker threads may still run and use the window and the engine; the
-  // program ends without waiting for them and without tearing anything down
-  // under them.
+  // A conversion still running ends its current file properly first; then
+  // the program ends without waiting for other threads and without tearing
+  // anything down under them.
+  app::finish_batch_before_exit(30000);
   std::fflush(nullptr);
   std::_Exit(code);
 }

@@ -248,3 +248,21 @@ TEST_F(BatchWindow, ConvertRightAfterCancelDoesNotUndoTheCancel) {
 }
 
 }  // namespace
+
+// Closing the window while a file converts: the file in progress still gets
+// its trailer before the program ends, and no further row starts.
+TEST_F(BatchWindow, ClosingDuringAConversionFinishesTheCurrentFileFirst) {
+  const fs::path clip = testsupport::mpeg2_ps_clip(2.0);
+  add(clip, "second.mpg");
+  add(clip, "first.mpg");
+  pick_preset(10);  // "iPod format": MP4, whose index is written only by the trailer
+  window->dispatch_command(app::kIdConvert);
+  auto& p = engine::progress();
+  ASSERT_TRUE(apptest::pump_until([&] { return p.clock_running && p.decoded_frame_count > 5; }, kBatchTimeoutMs));
+  window->close();
+  app::finish_batch_before_exit(kBatchTimeoutMs);
+
+  EXPECT_FALSE(app::batch_running());
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"first.mp4"}));
+  EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "first.mp4"));
+}
