@@ -20,17 +20,12 @@
 #include "app/tests/app_test_env.h"
 #include "engine/progress.h"
 #include "testsupport/media.h"
+#include "testsupport/output_checks.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// "N %" as the progress monitor writes it.
-bool is_percent_text(const std::string& text) {
-  const auto blank = text.find(' ');
-  return blank != std::string::npos && blank > 0 && text.substr(blank) == " %" &&
-         text.find_first_not_of("0123456789") == blank;
-}
 using app::MainWindow;
 namespace rows = app::file_list;
 
@@ -70,9 +65,19 @@ class BatchWindow : public ::testing::Test {
     list->setCurrentIndex(position);
     emit list->activated(position);
   }
+  void wait_for_batch_end() {
+    ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+  }
   void convert_and_wait() {
     window->dispatch_command(app::kIdConvert);
-    ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+    wait_for_batch_end();
+  }
+  // "Convert!", then waits until `row` converts with more than `frames` pictures decoded.
+  void convert_until_row_runs(int row, int frames) {
+    window->dispatch_command(app::kIdConvert);
+    auto& p = engine::progress();
+    ASSERT_TRUE(apptest::pump_until(
+        [&] { return p.current_row == row && p.clock_running && p.decoded_frame_count > frames; }, kBatchTimeoutMs));
   }
   std::string text(int id) { return window->control_as<QLabel>(id)->text().toStdString(); }
   bool idle() {
@@ -119,25 +124,12 @@ TEST_F(BatchWindow, TwoCamcorderClipsWithAPresetGiveTwoValidFiles) {
   EXPECT_TRUE(seen_busy);
 
   EXPECT_EQ(outputs(), (std::vector<std::string>{"first.flv", "second.flv"}));
-  for (const char* name : {"first.flv", "second.flv"}) {
-    const auto info = testsupport::probe(dir / "out" / name);
-    ASSERT_TRUE(info.ok) << name;
-    const auto* video = info.first("video");
-    const auto* audio = info.first("audio");
-    ASSERT_TRUE(video && audio) << name;
-    EXPECT_EQ(info.format_name, "flv");
-    EXPECT_EQ(video->codec_name, "flv1");
-    EXPECT_EQ(video->width, 320);
-    EXPECT_EQ(video->height, 240);
-    EXPECT_EQ(video->frame_rate, "25/1");
-    EXPECT_EQ(audio->codec_name, "mp3");
-    EXPECT_NEAR(info.duration, 2.0, 0.25) << name;
-    EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / name)) << name;
-  }
+  for (const char* name : {"first.flv", "second.flv"})
+    testsupport::expect_output(dir / "out" / name, {"flv", "flv1", "mp3", 320, 240, "25/1"}, {2.0, 0.25});
   for (int row = 0; row < 2; ++row) {
     EXPECT_EQ(rows::row_tick(*window, row), 0);
     const std::string done = rows::row_text(*window, row, rows::kDone);
-    EXPECT_TRUE(is_percent_text(done)) << done;
+    EXPECT_TRUE(testsupport::is_percent_text(done)) << done;
   }
   expect_status_reset_and_idle();
   EXPECT_TRUE(window->control(app::kIdBrowseFolder)->isEnabled());  // "Save here: " stays chosen
@@ -164,13 +156,11 @@ TEST_F(BatchWindow, FormatChangedDuringTheBatchAppliesToTheNextRow) {
   add(clip, "later.mpg");
   add(clip, "sooner.mpg");
   pick_preset(2);  // Avi
-  window->dispatch_command(app::kIdConvert);
-  auto& p = engine::progress();
-  ASSERT_TRUE(apptest::pump_until([&] { return p.current_row == 0 && p.clock_running; }, kBatchTimeoutMs));
+  convert_until_row_runs(0, -1);
   auto* format = window->control_as<QComboBox>(app::kIdFormatList);
   format->setCurrentIndex(1);  // "FLV"
   emit format->activated(1);
-  ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+  wait_for_batch_end();
   EXPECT_EQ(outputs(), (std::vector<std::string>{"later.flv", "sooner.avi"}));
   EXPECT_EQ(testsupport::probe(dir / "out" / "sooner.avi").first("video")->codec_name, "msmpeg4v2");
   EXPECT_EQ(testsupport::probe(dir / "out" / "later.flv").first("video")->codec_name, "flv1");
@@ -182,12 +172,9 @@ TEST_F(BatchWindow, CancelDuringTheSecondOfThreeEndsItProperlyAndConvertsNoThird
   add(clip, "two.mpg");
   add(clip, "one.mpg");
   pick_preset(10);  // "iPod format": MP4 320x240
-  window->dispatch_command(app::kIdConvert);
-  auto& p = engine::progress();
-  ASSERT_TRUE(apptest::pump_until(
-      [&] { return p.current_row == 1 && p.clock_running && p.decoded_frame_count > 5; }, kBatchTimeoutMs));
+  convert_until_row_runs(1, 5);
   window->control_as<QPushButton>(app::kIdCancel)->click();
-  ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+  wait_for_batch_end();
 
   EXPECT_EQ(outputs(), (std::vector<std::string>{"one.mp4", "two.mp4"}));
   const auto one = testsupport::probe(dir / "out" / "one.mp4");
@@ -222,11 +209,9 @@ TEST_F(BatchWindow, ASecondConvertWhileABatchRunsStartsNoSecondBatch) {
   add(clip, "two.mpg");
   add(clip, "one.mpg");
   pick_preset(7);  // FLV
-  window->dispatch_command(app::kIdConvert);
-  auto& p = engine::progress();
-  ASSERT_TRUE(apptest::pump_until([&] { return p.clock_running.load(); }, kBatchTimeoutMs));
+  convert_until_row_runs(0, -1);
   window->dispatch_command(app::kIdConvert);  // e.g. between two rows, when the window is idle
-  ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+  wait_for_batch_end();
   EXPECT_EQ(outputs(), (std::vector<std::string>{"one.flv", "two.flv"}));
   EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "one.flv"));
   expect_status_reset_and_idle();
@@ -237,12 +222,10 @@ TEST_F(BatchWindow, ConvertRightAfterCancelDoesNotUndoTheCancel) {
   add(clip, "two.mpg");
   add(clip, "one.mpg");
   pick_preset(7);  // FLV
-  window->dispatch_command(app::kIdConvert);
-  auto& p = engine::progress();
-  ASSERT_TRUE(apptest::pump_until([&] { return p.clock_running && p.decoded_frame_count > 5; }, kBatchTimeoutMs));
+  convert_until_row_runs(0, 5);
   window->dispatch_command(app::kIdCancel);
   window->dispatch_command(app::kIdConvert);  // before the worker has looked at its flag
-  ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+  wait_for_batch_end();
   EXPECT_EQ(outputs(), (std::vector<std::string>{"one.flv"}));
   expect_status_reset_and_idle();
 }
@@ -256,9 +239,7 @@ TEST_F(BatchWindow, ClosingDuringAConversionFinishesTheCurrentFileFirst) {
   add(clip, "second.mpg");
   add(clip, "first.mpg");
   pick_preset(10);  // "iPod format": MP4, whose index is written only by the trailer
-  window->dispatch_command(app::kIdConvert);
-  auto& p = engine::progress();
-  ASSERT_TRUE(apptest::pump_until([&] { return p.clock_running && p.decoded_frame_count > 5; }, kBatchTimeoutMs));
+  convert_until_row_runs(0, 5);
   window->close();
   app::finish_batch_before_exit(kBatchTimeoutMs);
 

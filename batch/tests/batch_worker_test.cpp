@@ -9,18 +9,13 @@
 #include "engine/engine.h"
 #include "engine/progress.h"
 #include "testsupport/media.h"
+#include "testsupport/output_checks.h"
 
 namespace batch {
 namespace {
 
 namespace fs = std::filesystem;
 
-// "N %" as the progress monitor writes it.
-bool is_percent_text(const std::string& text) {
-  const auto blank = text.find(' ');
-  return blank != std::string::npos && blank > 0 && text.substr(blank) == " %" &&
-         text.find_first_not_of("0123456789") == blank;
-}
 using batch::testing::RecordingWindow;
 using batch::testing::Row;
 
@@ -115,7 +110,7 @@ TEST_F(BatchWorker, ConvertsTickedRowsFromTheTopAndSkipsUnticked) {
   // Rows keep their tick and their done texts; the skipped row is untouched.
   EXPECT_EQ(window.rows[0].tick, 0);
   EXPECT_EQ(window.rows[1].done, "untouched");
-  EXPECT_TRUE(is_percent_text(window.rows[0].done)) << window.rows[0].done;
+  EXPECT_TRUE(testsupport::is_percent_text(window.rows[0].done)) << window.rows[0].done;
   expect_status_reset();
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/tests/engine_fixture.h"
 #include "testsupport/media.h"
+#include "testsupport/output_checks.h"
 
 namespace {
 
@@ -40,23 +41,10 @@ TEST_P(SetupFormats, OpensEveryCodecAndWritesAReadableHeader) {
   engine::release_files();
   EXPECT_TRUE(boxes.boxes.empty());
 
-  const auto info = testsupport::probe(output);
-  ASSERT_TRUE(info.ok) << output;
-  EXPECT_EQ(info.format_name, f.container);
-  const auto* v = info.first("video");
-  const auto* a = info.first("audio");
-  ASSERT_NE(v, nullptr);
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(v->codec_name, f.video_codec);
-  EXPECT_EQ(v->width, f.width);
-  EXPECT_EQ(v->height, f.height);
-  EXPECT_EQ(a->codec_name, f.audio_codec);
-  EXPECT_EQ(a->sample_rate, f.sample_rate);
-  EXPECT_EQ(a->channels, f.channels);
   EXPECT_EQ(engine::state().tables.output_file_count, 0);
   EXPECT_EQ(engine::state().tables.output_codec_count, 0);
-  std::string errors;
-  EXPECT_TRUE(testsupport::decodes_fully(output, &errors)) << errors;
+  testsupport::expect_output(output, {f.container, f.video_codec, f.audio_codec, f.width, f.height, nullptr,
+                                      f.sample_rate, f.channels});
   std::filesystem::remove_all(dir);
 }
 
