@@ -75,4 +75,18 @@ std::filesystem::path prepare_job(const JobChoices& choices, const std::filesyst
   return output;
 }
 
+JobChoices job_choices(const presets::ConversionSettings& s) {
+  JobChoices c;
+  c.format = s.format;
+  c.width = s.width;
+  c.height = s.height;
+  c.fps = s.fps;
+  c.video_bitrate = s.video_bitrate;
+  c.audio_bitrate = s.audio_bitrate;
+  c.aspect = s.aspect;
+  c.save_beside_source = s.save_beside_source;
+  c.output_folder = s.output_folder;
+  return c;
+}
+
 }  // namespace batch

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "presets/conversion_settings.h"
+
 namespace batch {
 
 // The user's choices for one job, as the window shows them (bit rates in bit/s).
@@ -17,6 +19,9 @@ struct JobChoices {
   bool save_beside_source = true;     // else into output_folder
   std::filesystem::path output_folder;
 };
+
+// The choices of parsed control texts.
+JobChoices job_choices(const presets::ConversionSettings& settings);
 
 // The worker's per-row parameter steps: format table, output path, 3gp audio rule and channel count, aspect, set_engine_parameters, DVD target 8 for 720x480 else 7; stores input_path/output_path in engine::state().params. Returns the output path.
 std::filesystem::path prepare_job(const JobChoices& choices, const std::filesystem::path& source,

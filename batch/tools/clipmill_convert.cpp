@@ -168,16 +168,7 @@ int main(int argc, char** argv) {
   args.texts.output_folder = args.output_dir;
   const presets::ConversionSettings settings = presets::parse_conversion_settings(args.texts);
 
-  batch::JobChoices choices;
-  choices.format = settings.format;
-  choices.width = settings.width;
-  choices.height = settings.height;
-  choices.fps = settings.fps;
-  choices.video_bitrate = settings.video_bitrate;
-  choices.audio_bitrate = settings.audio_bitrate;
-  choices.aspect = settings.aspect;
-  choices.save_beside_source = false;
-  choices.output_folder = args.output_dir;
+  const batch::JobChoices choices = batch::job_choices(settings);
 
   engine::engine_init();
   const fs::path source = args.input;
