@@ -105,22 +105,6 @@ TEST_F(ProgressTest, OneUpdateWritesBarTextsAndStatistics) {
   EXPECT_EQ(window.statistics, "Statistics: 0 Fps");
 }
 
-TEST_F(ProgressTest, UnmeasurableInputShowsZeroPercentButCountsFrames) {
-  RecordingWindow window;
-  window.rows.resize(1);
-  auto& p = engine::progress();
-  p.current_row = 0;
-  p.input_size = 0;
-  p.progress_position = 123456;
-  p.decoded_frame_count = 250;
-  start_clock(0);
-  tick = 10000;
-  show_progress(window);
-  EXPECT_EQ(window.percent, "0 %");
-  EXPECT_EQ(window.bar, 0);
-  EXPECT_EQ(window.statistics, "Statistics: 25 Fps");
-}
-
 TEST_F(ProgressTest, MonitorPollsWhileRunningAndEndsWithTheJob) {
   RecordingWindow window;
   window.rows.resize(1);

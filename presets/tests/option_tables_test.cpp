@@ -8,24 +8,7 @@
 namespace presets {
 namespace {
 
-std::string selected(const OptionList& list, int position) { return list.entries[position]; }
-
-TEST(OptionLists, DefaultsAreTheDesignedEntries) {
-  EXPECT_EQ(selected(format_list(), format_list().default_position), "MPG2");
-  EXPECT_EQ(selected(size_list(), size_list().default_position), "1280x720");
-  EXPECT_EQ(selected(aspect_list(), aspect_list().default_position), "16/9");
-  EXPECT_EQ(selected(fps_list(), fps_list().default_position), "24");
-  EXPECT_EQ(selected(audio_bitrate_list(), audio_bitrate_list().default_position), "224");
-  EXPECT_EQ(selected(preset_list(), preset_list().default_position), "MPEG2 HD");
-}
-
-TEST(OptionLists, SizeListKeepsItsRepeatedEntries) {
-  ASSERT_EQ(size_list().entries.size(), 29u);
-  EXPECT_STREQ(size_list().entries[17], "704x480");
-  EXPECT_STREQ(size_list().entries[18], "704x480");
-  EXPECT_STREQ(size_list().entries[22], "720x576");
-  EXPECT_STREQ(size_list().entries[26], "720x576");
-  // Chosen by text, the first copy is meant.
+TEST(OptionLists, RepeatedSizeEntryIsChosenByItsFirstCopy) {
   EXPECT_EQ(position_of(size_list(), "720x576"), 22);
   EXPECT_EQ(find_entry(size_list(), "720x576"), 22);
   EXPECT_EQ(position_of(size_list(), "721x576"), -1);
