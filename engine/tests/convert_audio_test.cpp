@@ -29,10 +29,7 @@ double mean_volume(const std::filesystem::path& file) {
   return at == std::string::npos ? -1000 : std::strtod(out.c_str() + at + 12, nullptr);
 }
 
-class AudioConversion : public ::testing::TestWithParam<AudioCase> {
- protected:
-  void SetUp() override { engine::engine_init(); }
-};
+class AudioConversion : public enginetest::Fresh<::testing::TestWithParam<AudioCase>> {};
 
 TEST_P(AudioConversion, ResultHasTheRequestedRateChannelsAndLength) {
   const AudioCase& c = GetParam();

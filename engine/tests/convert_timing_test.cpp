@@ -21,10 +21,7 @@ struct RateCase {
 
 void PrintTo(const RateCase& c, std::ostream* os) { *os << c.name; }
 
-class FrameRateChange : public ::testing::TestWithParam<RateCase> {
- protected:
-  void SetUp() override { engine::engine_init(); }
-};
+class FrameRateChange : public enginetest::Fresh<::testing::TestWithParam<RateCase>> {};
 
 TEST_P(FrameRateChange, WritesTheFramesTheOutputRateNeeds) {
   const RateCase& c = GetParam();
@@ -52,10 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         RateCase{"double_flv", 15, 30, &converttest::kFlv, 30}),
     [](const auto& info) { return std::string(info.param.name); });
 
-class ConvertTiming : public ::testing::Test {
- protected:
-  void SetUp() override { engine::engine_init(); }
-};
+class ConvertTiming : public enginetest::Fresh<> {};
 
 // Two one-second clips whose clocks are 30 s apart, glued into one stream,
 // as a camcorder recording that was paused: the output keeps going without

@@ -2,6 +2,8 @@
 // Shared set-up for the engine tests: a fresh engine per process, the job's
 // calling order, and a recorder for the engine's message boxes.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -11,6 +13,13 @@
 #include "engine/hooks.h"
 
 namespace enginetest {
+
+// A test (plain or parameterised) that starts from a freshly initialised engine.
+template <class Base = ::testing::Test>
+class Fresh : public Base {
+ protected:
+  void SetUp() override { engine::engine_init(); }
+};
 
 struct Box {
   std::string text, caption;

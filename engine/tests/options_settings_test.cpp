@@ -23,20 +23,14 @@ std::string option_text(void* object, const char* name) {
 
 AVCodecContext* entry(AVMediaType type) { return engine::state().options.codec_option_defaults[type].get(); }
 
-class Options : public ::testing::Test {
- protected:
-  void SetUp() override { engine::engine_init(); }
-};
+class Options : public enginetest::Fresh<> {};
 
 struct RateCase {
   float requested;
   AVRational expected;
 };
 
-class FrameRateRules : public ::testing::TestWithParam<RateCase> {
- protected:
-  void SetUp() override { engine::engine_init(); }
-};
+class FrameRateRules : public enginetest::Fresh<::testing::TestWithParam<RateCase>> {};
 
 TEST_P(FrameRateRules, GiveTheExactRationalRate) {
   // As if the input had been opened at 50 fps: rates outside the rules keep it.
@@ -148,10 +142,7 @@ struct TargetCase {
 
 void PrintTo(const TargetCase& c, std::ostream* os) { *os << c.name; }
 
-class TargetRegistry : public ::testing::TestWithParam<TargetCase> {
- protected:
-  void SetUp() override { engine::engine_init(); }
-};
+class TargetRegistry : public enginetest::Fresh<::testing::TestWithParam<TargetCase>> {};
 
 TEST_P(TargetRegistry, SetsTheTargetsOptionsAndContainer) {
   const TargetCase& c = GetParam();

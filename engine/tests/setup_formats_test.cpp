@@ -22,10 +22,7 @@ const Format kFormats[] = {
     {"h263", 6, 5, 0, "3gp", 176, 144, 1, 8000, 12200, "mov,mp4,m4a,3gp,3g2,mj2", "h263", "amr_nb"},
 };
 
-class SetupFormats : public ::testing::TestWithParam<Format> {
- protected:
-  void SetUp() override { engine::engine_init(); }
-};
+class SetupFormats : public enginetest::Fresh<::testing::TestWithParam<Format>> {};
 
 TEST_P(SetupFormats, OpensEveryCodecAndWritesAReadableHeader) {
   const Format& f = GetParam();

@@ -18,11 +18,12 @@ ControlTexts defaults() {
   return t;
 }
 
-struct VideoCase {
+// A bit rate field's text and the bit/s it gives.
+struct BitrateCase {
   const char* text;
   int bit_rate;
 };
-class VideoBitrate : public ::testing::TestWithParam<VideoCase> {};
+class VideoBitrate : public ::testing::TestWithParam<BitrateCase> {};
 
 TEST_P(VideoBitrate, ReadsKbitsCappedAt19000) {
   ControlTexts t = defaults();
@@ -32,16 +33,12 @@ TEST_P(VideoBitrate, ReadsKbitsCappedAt19000) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, VideoBitrate,
-    ::testing::Values(VideoCase{"25000", 19000000}, VideoCase{"19000", 19000000}, VideoCase{"9000", 9000000},
-                      VideoCase{"0", 0}, VideoCase{"", 0}, VideoCase{"abc", 0}, VideoCase{" 750kb", 750000},
-                      VideoCase{"99999999999999999999999", 19000000},  // only 19 characters are read
-                      VideoCase{"-500", 0}));
+    ::testing::Values(BitrateCase{"25000", 19000000}, BitrateCase{"19000", 19000000}, BitrateCase{"9000", 9000000},
+                      BitrateCase{"0", 0}, BitrateCase{"", 0}, BitrateCase{"abc", 0}, BitrateCase{" 750kb", 750000},
+                      BitrateCase{"99999999999999999999999", 19000000},  // only 19 characters are read
+                      BitrateCase{"-500", 0}));
 
-struct AudioCase {
-  const char* text;
-  int bit_rate;
-};
-class AudioBitrate : public ::testing::TestWithParam<AudioCase> {};
+class AudioBitrate : public ::testing::TestWithParam<BitrateCase> {};
 
 TEST_P(AudioBitrate, ReadsTheIntegerPartTimes1000) {
   ControlTexts t = defaults();
@@ -50,8 +47,8 @@ TEST_P(AudioBitrate, ReadsTheIntegerPartTimes1000) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, AudioBitrate,
-                         ::testing::Values(AudioCase{"12.2", 12000}, AudioCase{"448", 448000},
-                                           AudioCase{"224", 224000}, AudioCase{"", 0}));
+                         ::testing::Values(BitrateCase{"12.2", 12000}, BitrateCase{"448", 448000},
+                                           BitrateCase{"224", 224000}, BitrateCase{"", 0}));
 
 TEST(ConversionSettings, SizeSplitsAtTheX) {
   ControlTexts t = defaults();
