@@ -51,10 +51,9 @@ class XPreviewTest : public ::testing::Test {
     if (dpy_) XCloseDisplay(dpy_);
   }
 
-  Rgb pixel(int x, int y) {
-    XImage* image = XGetImage(dpy_, win_, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return {-1, -1, -1};
-    unsigned long p = XGetPixel(image, 0, 0);
+  // Colour of a pixel of `image`, from the image's channel masks.
+  static Rgb colour_at(XImage* image, int x, int y) {
+    const unsigned long p = XGetPixel(image, x, y);
     auto channel = [p](unsigned long mask) {
       int shift = 0;
       while (mask && !(mask & 1)) {
@@ -63,7 +62,13 @@ class XPreviewTest : public ::testing::Test {
       }
       return static_cast<int>(((p >> shift) & mask) * 255 / (mask ? mask : 1));
     };
-    Rgb c{channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask)};
+    return {channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask)};
+  }
+
+  Rgb pixel(int x, int y) {
+    XImage* image = XGetImage(dpy_, win_, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return {-1, -1, -1};
+    const Rgb c = colour_at(image, 0, 0);
     XDestroyImage(image);
     return c;
   }
@@ -75,19 +80,19 @@ class XPreviewTest : public ::testing::Test {
   // Count of sampled pixels (every 4th in both directions) inside and
   // outside `r` that do not match the expected colours.
   int mismatches(preview::Rect r, Rgb inside, Rgb outside) {
-    int bad = 0;
     XImage* image = XGetImage(dpy_, win_, 0, 0, kAreaW, kAreaH, AllPlanes, ZPixmap);
     if (!image) return -1;
-    XDestroyImage(image);
+    int bad = 0;
     for (int y = 0; y < kAreaH; y += 4) {
       for (int x = 0; x < kAreaW; x += 4) {
         // Stay 2 pixels clear of the edge, where scaling blends.
         bool in = x >= r.x + 2 && x < r.x + r.w - 2 && y >= r.y + 2 && y < r.y + r.h - 2;
         bool out = x < r.x || x >= r.x + r.w || y < r.y || y >= r.y + r.h;
         if (!in && !out) continue;
-        if (!near(pixel(x, y), in ? inside : outside)) ++bad;
+        if (!near(colour_at(image, x, y), in ? inside : outside)) ++bad;
       }
     }
+    XDestroyImage(image);
     return bad;
   }
 
