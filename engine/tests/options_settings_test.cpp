@@ -147,18 +147,9 @@ class TargetRegistry : public enginetest::Fresh<::testing::TestWithParam<TargetC
 TEST_P(TargetRegistry, SetsTheTargetsOptionsAndContainer) {
   const TargetCase& c = GetParam();
   const auto dir = testsupport::temp_dir("target");
-  auto& p = engine::state().params;
-  p.output_target = c.target;
-  p.video_bit_rate = 5000000;
-  p.video_codec_choice = 14;
-  p.audio_codec_choice = 6;
-  p.requested_width = 720;
-  p.requested_height = 576;
-  p.requested_frame_rate = 25;
-  p.requested_sample_rate = 48000;
-  p.requested_channels = 2;
-  p.requested_audio_bit_rate = 192000;
-  p.output_path = (dir / (std::string("out.") + c.extension)).string();
+  const enginetest::Format mpg2{c.name, 14, 6, c.target, c.extension, 720, 576, 2, 48000, 192000,
+                                c.container, "mpeg2video", "ac3"};
+  enginetest::fill_parameters(mpg2, dir / (std::string("out.") + c.extension), 25, 5000000);
   engine::create_output_file();
   ASSERT_EQ(engine::state().tables.output_file_count, 1);
   AVFormatContext* oc = engine::state().tables.output_files[0]->context.get();
