@@ -1,5 +1,6 @@
 // The preview surface drawing into a real X window (Xvfb in the test run).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -37,7 +38,11 @@ class XPreviewTest : public ::testing::Test {
     if (!display || !*display) GTEST_SKIP() << "CLIPMILL_TEST_DISPLAY not set";
     setenv("DISPLAY", display, 1);
     lock_ = std::make_unique<xtest::ScreenLock>(display);
-    dpy_ = XOpenDisplay(display);
+    // A server that just lost its last client may refuse for a moment.
+    for (int attempt = 0; attempt < 50 && !dpy_; ++attempt) {
+      dpy_ = XOpenDisplay(display);
+      if (!dpy_) usleep(100000);
+    }
     ASSERT_NE(dpy_, nullptr);
     int screen = DefaultScreen(dpy_);
     win_ = XCreateSimpleWindow(dpy_, RootWindow(dpy_, screen), 0, 0, kAreaW, kAreaH, 0,
