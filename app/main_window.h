@@ -39,7 +39,7 @@ class MainWindow : public QMainWindow {
   }
   // The menu item of a command id, or null.
   QAction* action(int command_id) const;
-  // Part 0, 1 or 2 of the status bar (control 1), or null.
+  // Status bar (control 1) section 0, 1 or 2, or null.
   QLabel* status_part(int index) const;
 
   // Busy/idle switch; callable from any thread (hops to the UI thread).
