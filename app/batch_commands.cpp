@@ -84,13 +84,17 @@ void finish_batch_before_exit(int limit_ms) {
 void fill_option_lists(MainWindow& window) { fill_lists(window); }
 
 void start_batch(MainWindow& window) {
-  if (batch_thread().start(window)) return;
-  // Ignored while a batch runs. "Convert!" has cleared batch_stop_requested
-  // already; a Cancel given to the running batch (its stop flag is still
-  // set, the next job would clear it) must keep ending that batch.
+  // Ignored while a batch runs, with its flags untouched: a Cancel given to
+  // that batch keeps ending it.
+  if (batch_running()) return;
+  // Cleared here, before the worker exists, and nowhere else: a Cancel
+  // pressed at any moment after this stops the batch, even one that comes
+  // before the first job has begun.
   auto& p = engine::progress();
-  if (p.stop_requested.load(std::memory_order_relaxed))
-    p.batch_stop_requested.store(true, std::memory_order_relaxed);
+  p.batch_stop_requested.store(false, std::memory_order_relaxed);
+  p.stop_requested.store(false, std::memory_order_relaxed);
+  p.conversion_running.store(true, std::memory_order_relaxed);
+  batch_thread().start(window);
 }
 
 void apply_preset_command(MainWindow& window, int command_id) {

@@ -38,6 +38,16 @@ void BatchWindowAdapter::set_done_text(int row, const std::string& text) {
   with_window([&](MainWindow& w) { file_list::set_row_text(w, row, file_list::kDone, text); });
 }
 
+void BatchWindowAdapter::set_row_outcome(int row, const std::string& done_text, const std::string& tooltip) {
+  with_window([&](MainWindow& w) { file_list::set_row_outcome(w, row, done_text, tooltip); });
+}
+
+void BatchWindowAdapter::set_summary_text(const std::string& text) {
+  with_window([&](MainWindow& w) {
+    if (QLabel* part = w.status_part(1)) part->setText(QString::fromStdString(text));
+  });
+}
+
 int BatchWindowAdapter::row_count() {
   int count = 0;
   with_window([&](MainWindow& w) { count = file_list::row_count(w); });

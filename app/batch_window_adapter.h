@@ -27,6 +27,8 @@ class BatchWindowAdapter : public batch::BatchWindow {
   void scroll_to_row(int row) override;
   void set_processing_text(const std::string& text) override;
   void set_busy(bool busy) override;
+  void set_row_outcome(int row, const std::string& done_text, const std::string& tooltip) override;
+  void set_summary_text(const std::string& text) override;
   presets::ConversionSettings read_settings() override;
 
  private:

@@ -81,6 +81,16 @@ void set_row_text(MainWindow& window, int row, int column, const std::string& te
   });
 }
 
+void set_row_outcome(MainWindow& window, int row, const std::string& done_text, const std::string& tooltip) {
+  run_on_ui([&] {
+    QTreeWidgetItem* item = row_item(window, row);
+    if (!item) return;
+    item->setText(kDone, QString::fromStdString(done_text));
+    const QString tip = QString::fromStdString(tooltip);
+    for (int column = 0; column < item->columnCount(); ++column) item->setToolTip(column, tip);
+  });
+}
+
 void scroll_to_row(MainWindow& window, int row) {
   run_on_ui([&] {
     if (QTreeWidgetItem* item = row_item(window, row)) item->treeWidget()->scrollToItem(item);

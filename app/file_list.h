@@ -19,6 +19,8 @@ int row_tick(MainWindow& window, int row);
 std::string row_text(MainWindow& window, int row, int column);
 void set_row_text(MainWindow& window, int row, int column, const std::string& text);
 void scroll_to_row(MainWindow& window, int row);
+// The row's done text and, on every column, the tooltip that explains it.
+void set_row_outcome(MainWindow& window, int row, const std::string& done_text, const std::string& tooltip);
 // Accepts, probes and inserts one file at the top of the list; probing runs
 // on the calling thread.
 void add_input_file(MainWindow& window, const std::string& path);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFile>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -43,8 +45,22 @@ std::string config_home() {
   return {};
 }
 
+namespace {
+
+// The XDG rules: a configuration home that does not exist yet is made, with
+// its missing parents, each with mode 0700.
+void make_private_folders(const std::filesystem::path& folder) {
+  std::error_code ec;
+  if (folder.empty() || std::filesystem::exists(folder, ec)) return;
+  make_private_folders(folder.parent_path());
+  ::mkdir(folder.c_str(), 0700);
+}
+
+}  // namespace
+
 std::string settings_path_for(const std::string& home) {
   if (home.empty()) return {};
+  make_private_folders(std::filesystem::path(home).lexically_normal());
   std::string path = home;
   if (!ends_with_slash(path)) path += '/';
   path += "Clipmill";

@@ -14,17 +14,21 @@
 
 namespace app {
 
+// Without an application object, or once it is gone, there is no UI
+// thread: the call is not made at all (widget code must never run on a
+// worker) and a value-returning call gives R{}. The same holds for a call
+// that was still queued when the application went away.
 template <class F>
 auto run_on_ui(F&& f) -> std::invoke_result_t<F&> {
   using R = std::invoke_result_t<F&>;
   QCoreApplication* a = QCoreApplication::instance();
-  if (!a || QThread::currentThread() == a->thread()) return f();
+  if (a && QThread::currentThread() == a->thread()) return f();
   if constexpr (std::is_void_v<R>) {
-    QMetaObject::invokeMethod(a, [&f] { f(); }, Qt::BlockingQueuedConnection);
+    if (a) QMetaObject::invokeMethod(a, [&f] { f(); }, Qt::BlockingQueuedConnection);
   } else {
     std::optional<R> result;
-    QMetaObject::invokeMethod(a, [&f, &result] { result.emplace(f()); }, Qt::BlockingQueuedConnection);
-    return std::move(*result);
+    if (a) QMetaObject::invokeMethod(a, [&f, &result] { result.emplace(f()); }, Qt::BlockingQueuedConnection);
+    return result ? std::move(*result) : R{};
   }
 }
 

@@ -43,8 +43,6 @@ void MainWindow::dispatch_command(int id) {
   engine::ProgressState& flags = engine::progress();
   switch (id) {
     case kIdConvert:
-      flags.batch_stop_requested.store(false, kRelaxed);
-      flags.conversion_running.store(true, kRelaxed);
       start_batch(*this);
       return;
     case kIdCancel:

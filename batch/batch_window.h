@@ -31,6 +31,10 @@ class BatchWindow : public ProgressDisplay {
   virtual void scroll_to_row(int row) = 0;
   virtual void set_processing_text(const std::string& text) = 0;  // control 1004
   virtual void set_busy(bool busy) = 0;
+  // The row's outcome once its job ended: done column and tooltip.
+  virtual void set_row_outcome(int row, const std::string& done_text, const std::string& tooltip) = 0;
+  // The status bar's middle part: what the batch did, once it ended.
+  virtual void set_summary_text(const std::string& text) = 0;
   // The user's choices as the controls show them now.
   virtual presets::ConversionSettings read_settings() = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "batch/conversion_job.h"
 #include "batch/job_setup.h"
+#include "batch/outcome_text.h"
 #include "batch/progress_monitor.h"
 #include "engine/progress.h"
 
@@ -19,7 +20,9 @@ void reset_status(BatchWindow& window) {
   window.set_progress_bar(0);
 }
 
-void convert_row(BatchWindow& window, int row) {
+// Converts one row; false when a Cancel came before its job began (the
+// row then keeps its text).
+bool convert_row(BatchWindow& window, int row, BatchCounts& counts) {
   auto& progress = engine::progress();
   window.scroll_to_row(row);
   progress.current_row.store(row, std::memory_order_relaxed);
@@ -39,17 +42,25 @@ void convert_row(BatchWindow& window, int row) {
   const presets::ConversionSettings settings = window.read_settings();
   prepare_job(job_choices(settings), source, title);
 
-  std::thread monitor([&window] { progress_monitor(window); });
-  convert_file();  // its result is not examined: a failed row never stops the batch
-  // The job clears the flag at its end; clearing it again makes sure the
-  // monitor ends whatever path the job took.
+  bool ran = false;
+  if (!progress.batch_stop_requested.load(std::memory_order_relaxed)) {
+    std::thread monitor([&window] { progress_monitor(window); });
+    // A failed row never stops the batch; it says why on its row.
+    const JobOutcome outcome = convert_file();
+    // The job clears the flag at its end; clearing it again makes sure the
+    // monitor ends whatever path the job took.
+    progress.conversion_running.store(false, std::memory_order_relaxed);
+    monitor.join();
+    // After the monitor has ended, so that a late percent cannot overwrite it.
+    window.set_row_outcome(row, done_text(outcome), outcome_tooltip(outcome));
+    counts.add(outcome);
+    ran = true;
+  }
   progress.conversion_running.store(false, std::memory_order_relaxed);
-  monitor.join();
 
-  // Only after the monitor has ended, so that a late update cannot overwrite
-  // the reset texts.
   reset_status(window);
   window.set_busy(false);
+  return ran;
 }
 
 }  // namespace
@@ -57,14 +68,17 @@ void convert_row(BatchWindow& window, int row) {
 int run_batch(BatchWindow& window) {
   const int rows = window.row_count();
   auto& progress = engine::progress();
+  BatchCounts counts;
+  bool any = false;
   for (int row = 0; row < rows; ++row) {
     if (progress.batch_stop_requested.load(std::memory_order_relaxed)) break;
     if (window.row_tick(row) != 0) continue;
-    convert_row(window, row);
+    any = convert_row(window, row, counts) || any;
   }
   // "Convert!" raised the flag before the first row; with no ticked row left
   // it would otherwise stay raised after the batch.
   progress.conversion_running.store(false, std::memory_order_relaxed);
+  if (any) window.set_summary_text(summary_text(counts));
   return 0;
 }
 

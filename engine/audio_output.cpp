@@ -121,10 +121,14 @@ bool made_for(SwrContext* swr, const AVFrame* in, int in_rate) {
 // the input changes shape). False when it cannot be made.
 bool ensure_resampler(OutputStream& ost, const AVCodecContext* enc, const AVFrame* in, int in_rate) {
   if (ost.resampler && made_for(ost.resampler.get(), in, in_rate)) return true;
+  // Sound this job could not convert once stays unconverted: one box per
+  // job, not one per chunk.
+  if (ost.resampler_failed) return false;
   if (in->format != AV_SAMPLE_FMT_S16 && in->format != AV_SAMPLE_FMT_S16P)
     std::fputs("resampling problem may occur\n", stderr);
   ost.resampler = make_converter(enc, in, in_rate, true);
   if (!ost.resampler) {
+    ost.resampler_failed = true;
     show_message_box("Error: Can not resample audio channels (Hz)", "Error");
     return false;
   }

@@ -40,12 +40,13 @@ struct AvFree {
 struct InputContextFree {
   void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
 };
-// An output: its I/O context closed unless the format writes no file, then
-// the context freed with its streams.
+// An output: its I/O context closed unless the format writes no file or the
+// caller owns the I/O, then the context freed with its streams.
 struct OutputContextFree {
   void operator()(AVFormatContext* c) const {
     if (!c) return;
-    if (c->oformat && !(c->oformat->flags & AVFMT_NOFILE) && c->pb) avio_closep(&c->pb);
+    if (c->oformat && !(c->oformat->flags & AVFMT_NOFILE) && !(c->flags & AVFMT_FLAG_CUSTOM_IO) && c->pb)
+      avio_closep(&c->pb);
     avformat_free_context(c);
   }
 };

@@ -61,14 +61,14 @@ void write_audio_samples(AVFormatContext* output, OutputStream& ost, InputStream
 // ---- support steps ------------------------------------------------------------
 double sync_input_seconds(const OutputStream& ost);
 // Hands one packet (timestamps in the encoder's time base) to the muxer,
-// rescaled to the stream's time base; errors are ignored.
+// rescaled to the stream's time base; a failure becomes the job's error.
 void write_packet(AVFormatContext* output, OutputStream& ost, AVPacket* packet, AVRational encoder_time_base);
 void write_subtitle(AVFormatContext* output, OutputStream& ost, InputStream& ist, const AVSubtitle* subtitle, int64_t pts);
 int interrupt_requested(void* opaque);
 
 // ---- end of job ---------------------------------------------------------------
 // Closes and releases every registered output (I/O first) and input and sets
-// the four table counts to 0.
-void release_files();
+// the four table counts to 0. Returns the bytes written to the outputs.
+int64_t release_files();
 
 }  // namespace engine

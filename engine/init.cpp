@@ -1,8 +1,13 @@
+#include <csignal>
+
 #include "engine/engine.h"
 
 namespace engine {
 
 void engine_init() {
+  // A write past the account's file-size limit would end the process with
+  // SIGXFSZ; ignored, it fails with EFBIG and only that job fails.
+  std::signal(SIGXFSZ, SIG_IGN);
   auto& reg = state().options;
   // One option-holding codec context per media type (video, audio, data,
   // subtitle, attachment): option values set by name are stored there.

@@ -60,10 +60,15 @@ void open_input(const std::string& path) {
   // The "file:" prefix keeps a name with a ':' from being taken for a
   // network or other protocol.
   const std::string url = "file:" + path;
-  if (avformat_open_input(&raw, url.c_str(), s.forced_input_format, nullptr) < 0)
+  if (const int opened = avformat_open_input(&raw, url.c_str(), s.forced_input_format, nullptr); opened < 0) {
+    note_error(Stage::open_input, opened);
     return finish_open();  // the library freed the context
+  }
   InputContextPtr ic(raw);
-  if (avformat_find_stream_info(ic.get(), nullptr) < 0) return finish_open();
+  if (const int found = avformat_find_stream_info(ic.get(), nullptr); found < 0) {
+    note_error(Stage::open_input, found);
+    return finish_open();
+  }
   const int64_t timestamp = ic->start_time != AV_NOPTS_VALUE ? ic->start_time : 0;
 
   if (t.input_codec_count + static_cast<int>(ic->nb_streams) > kMaxCodecEntries) return finish_open();

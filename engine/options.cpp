@@ -42,9 +42,10 @@ const VideoChoice kVideoChoices[16] = {
     {AV_CODEC_ID_FLV1, 0},
 };
 
-// Index = audio_codec_choice 1..8.
+// Index = audio_codec_choice 1..8; any other choice leaves the container's
+// own audio codec in charge.
 const AVCodecID kAudioChoices[9] = {
-    AV_CODEC_ID_MPEG4, AV_CODEC_ID_AAC,    AV_CODEC_ID_MP3,    AV_CODEC_ID_MP2,    AV_CODEC_ID_WMAV2,
+    AV_CODEC_ID_NONE, AV_CODEC_ID_AAC,    AV_CODEC_ID_MP3,    AV_CODEC_ID_MP2,    AV_CODEC_ID_WMAV2,
     AV_CODEC_ID_AMR_NB, AV_CODEC_ID_AC3,   AV_CODEC_ID_AMR_WB, AV_CODEC_ID_WAVPACK,
 };
 

@@ -1,9 +1,6 @@
 // Creating the destination: container and muxing preset from the output
 // target, one stream per media type the input has, and the file itself,
 // which is created exclusively so that an existing file is never touched.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
@@ -72,19 +69,19 @@ const AVOutputFormat* apply_output_target() {
   }
 }
 
-// Creates the file only when no file of that name exists, then opens it for
-// the muxer. Returns false (and leaves nothing behind) on any failure.
-bool create_exclusively(AVFormatContext* oc, const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  ::close(fd);
-  // The file is ours now; "file:" keeps a ':' in the name from selecting a
-  // protocol.
-  const std::string url = "file:" + path;
-  if (avio_open2(&oc->pb, url.c_str(), AVIO_FLAG_WRITE, &oc->interrupt_callback, nullptr) < 0) {
-    std::remove(path.c_str());
+// Creates the file only when no file of that name exists and hands its
+// descriptor to the muxer. False (leaving nothing behind) on any failure,
+// with the reason kept as the job's error.
+bool create_exclusively(OutputFile& file, const std::string& path) {
+  int error = 0;
+  file.sink = OutputSink::create(path, error);
+  if (!file.sink) {
+    note_error(Stage::create_output, error);
     return false;
   }
+  AVFormatContext* oc = file.context.get();
+  oc->pb = file.sink->io();
+  oc->flags |= AVFMT_FLAG_CUSTOM_IO;
   return true;
 }
 
@@ -119,7 +116,10 @@ void create_output_file() {
   if (!oc) return clear_forced_formats();
 
   const AVOutputFormat* format = s.forced_output_format ? s.forced_output_format : apply_output_target();
-  if (!format) return clear_forced_formats();
+  if (!format) {
+    note_error(Stage::create_output, AVERROR_MUXER_NOT_FOUND);
+    return clear_forced_formats();
+  }
   oc->oformat = format;
   oc->url = av_strdup(p.output_path.c_str());
   oc->interrupt_callback = {interrupt_requested, nullptr};
@@ -153,7 +153,7 @@ void create_output_file() {
     if ((format->flags & AVFMT_NEEDNUMBER) && !av_filename_number_test(p.output_path.c_str()))
       return stop();
     // Never ask and never overwrite: an existing name means no output.
-    if (p.output_path.empty() || !create_exclusively(oc, p.output_path)) return stop();
+    if (p.output_path.empty() || !create_exclusively(*file, p.output_path)) return stop();
   }
 
   // Muxer timing: preload in microseconds (a private option of the MPEG

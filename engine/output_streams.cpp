@@ -111,7 +111,9 @@ void add_audio_stream(OutputFile& output) {
   apply_registered_options(state().options.codec_option_defaults[AVMEDIA_TYPE_AUDIO].get(), c,
                            AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_AUDIO_PARAM);
   choose_audio_codec();
-  const EncoderDescriptor* d = choose_encoder(s.audio_codec_name, s.audio_codec_id, AVMEDIA_TYPE_AUDIO, c);
+  const AVCodecID audio_id =
+      s.audio_codec_id != AV_CODEC_ID_NONE ? s.audio_codec_id : output.context->oformat->audio_codec;
+  const EncoderDescriptor* d = choose_encoder(s.audio_codec_name, audio_id, AVMEDIA_TYPE_AUDIO, c);
 
   // The input's channel layout only when it has the requested channel count;
   // otherwise the usual layout for that count.

@@ -24,6 +24,14 @@ bool should_stop() {
          state().termination_signalled.load(std::memory_order_relaxed) != 0;
 }
 
+// Errors of the storage under the source (a card pulled, a network share
+// gone), as opposed to the end of the data or damage inside it, which end
+// or skip reading as a damaged file always has.
+bool source_failed(int ret) {
+  return ret == AVERROR(EIO) || ret == AVERROR(ENXIO) || ret == AVERROR(ENODEV) || ret == AVERROR(ESTALE) ||
+         ret == AVERROR(EBADF);
+}
+
 // How far an output stream has got, in seconds: frames emitted for video,
 // the muxer's clock for the others.
 double output_time(const OutputStream& ost) {
@@ -90,7 +98,10 @@ void finish(Run& run) {
     if (ist.decoding_needed) process_input_packet(run, ist, static_cast<int>(i), nullptr);
   }
   auto& tables = state().tables;
-  for (int i = 0; i < tables.output_file_count; ++i) av_write_trailer(tables.output_files[i]->context.get());
+  for (int i = 0; i < tables.output_file_count; ++i) {
+    const int written = av_write_trailer(tables.output_files[i]->context.get());
+    if (written < 0) note_error(Stage::write_trailer, written);
+  }
   close_run_codecs(run);
   release_run(run);
 }
@@ -103,7 +114,9 @@ int run_read_loop(Run& run) {
   int try_again_count = 0;
   PacketPtr packet(av_packet_alloc());
 
-  while (packet && !should_stop()) {
+  // A write that failed has made the output incomplete: reading on would
+  // only spend time on a file that is going to be removed.
+  while (packet && !should_stop() && !job_error()) {
     const int file = choose_file(run, try_again);
     if (file < 0) {
       if (try_again_count <= 0) break;
@@ -121,6 +134,7 @@ int run_read_loop(Run& run) {
       continue;
     }
     if (ret < 0) {
+      if (source_failed(ret)) note_error(Stage::read_input, ret);
       run.files[file].eof_reached = 1;
       continue;
     }

@@ -25,10 +25,22 @@ void release_run(Run& run) {
   run.output_streams.clear();
 }
 
-void release_files() {
+int64_t release_files() {
   auto& t = state().tables;
-  // Outputs first (their I/O closed before the context is freed), then inputs.
-  for (int i = 0; i < t.output_file_count; ++i) t.output_files[i].reset();
+  int64_t written = 0;
+  // Outputs first (their last bytes written and the file closed before the
+  // context is freed), then inputs. A failure to write those bytes is the
+  // job's error like any other write failure.
+  for (int i = 0; i < t.output_file_count; ++i) {
+    OutputFile& out = *t.output_files[i];
+    if (out.sink) {
+      const int closed = out.sink->close();
+      if (closed < 0) note_error(Stage::close_output, closed);
+      written += out.sink->bytes_written();
+      if (out.context) out.context->pb = nullptr;
+    }
+    t.output_files[i].reset();
+  }
   for (int i = 0; i < t.input_file_count; ++i) t.input_files[i].reset();
   for (int i = 0; i < t.input_codec_count; ++i) t.input_codecs[i] = nullptr;
   for (int i = 0; i < t.output_codec_count; ++i) t.output_codecs[i] = nullptr;
@@ -36,6 +48,7 @@ void release_files() {
   t.output_file_count = 0;
   t.input_codec_count = 0;
   t.output_codec_count = 0;
+  return written;
 }
 
 }  // namespace engine

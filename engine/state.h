@@ -14,6 +14,8 @@
 
 #include "engine/av_ptr.h"
 #include "engine/encoder.h"
+#include "engine/job_error.h"
+#include "engine/output_sink.h"
 
 namespace engine {
 
@@ -76,7 +78,8 @@ struct InputFile {
 
 // One output file of the run, with an encoder per stream.
 struct OutputFile {
-  OutputContextPtr context;                    // the muxer, owns its streams and I/O
+  std::unique_ptr<OutputSink> sink;            // the file the job created; outlives the muxer
+  OutputContextPtr context;                    // the muxer, owns its streams; writes through sink
   std::vector<std::unique_ptr<Encoder>> encoders;  // per stream index
   AVDictionary* muxer_options = nullptr;       // private muxer options ("muxrate", "preload")
   ~OutputFile() { av_dict_free(&muxer_options); }
@@ -150,6 +153,7 @@ struct OutputStream {
   int scaled_source_height = 0;             // video: rows fed to the scaler
   int audio_resample_needed = 0;            // audio: rate or channels differ
   SwrPtr resampler;                         // audio: rate/channel/format conversion
+  bool resampler_failed = false;            // audio: the resampler could not be made (box shown)
   std::pair<int, int> sample_format_pair{-1, -1};  // audio: (input, output) formats of the converter
   SwrPtr sample_converter;                  // audio: format-only conversion
   AudioFifoPtr audio_fifo;                  // audio: pending samples in the encoder's format
@@ -169,6 +173,11 @@ struct EngineState {
   WorkingSettings settings;
   RunTables tables;
   OptionRegistry options;
+  // First error of the running job (the job resets it, engine steps note it).
+  JobError job_error;
+  // Packets the muxer took in the running job (reset with job_error,
+  // counted by write_packet).
+  int64_t packets_written = 0;
   // Signal number stored by the interrupt/termination handler; never cleared.
   std::atomic<int> termination_signalled{0};
 };

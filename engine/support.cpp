@@ -30,8 +30,11 @@ void write_packet(AVFormatContext* output, OutputStream& ost, AVPacket* packet, 
     ost.last_mux_dts = packet->dts;
   else if (packet->pts != AV_NOPTS_VALUE)
     ost.last_mux_dts = packet->pts;
-  // A failed write neither stops the job nor is reported.
-  av_interleaved_write_frame(output, packet);
+  // A failed write makes the file incomplete: it becomes the job's error,
+  // and the read loop stops at its next packet.
+  const int written = av_interleaved_write_frame(output, packet);
+  if (written < 0) note_error(Stage::write_packet, written);
+  else ++state().packets_written;
 }
 
 void write_subtitle(AVFormatContext* output, OutputStream& ost, InputStream& ist, const AVSubtitle* subtitle,

@@ -43,14 +43,25 @@ int transcode() {
 
   // 1-4. Run tables, stream pairing, per output stream preparation.
   const int built = build_run_tables(run);
-  if (built != 0) return fail(run, built > 0 ? 0 : -1);
-  if (prepare_output_streams(run) < 0) return fail(run, -1);
+  if (built != 0) {
+    // An output with no stream, or a stream with no source: nothing of the
+    // file can be converted.
+    note_error(Stage::setup, AVERROR_STREAM_NOT_FOUND);
+    return fail(run, built > 0 ? 0 : -1);
+  }
+  if (prepare_output_streams(run) < 0) {
+    note_error(Stage::setup, AVERROR(EINVAL));
+    return fail(run, -1);
+  }
 
   // 5. Encode buffer.
   auto& settings = state().settings;
   if (!settings.encode_buffer) {
     settings.encode_buffer.reset(static_cast<uint8_t*>(av_malloc(settings.encode_buffer_size)));
-    if (!settings.encode_buffer) return fail(run, -1);
+    if (!settings.encode_buffer) {
+      note_error(Stage::setup, AVERROR(ENOMEM));
+      return fail(run, -1);
+    }
   }
 
   // 6. Encoders, then the stream parameters the muxer needs from them.
@@ -60,13 +71,19 @@ int transcode() {
     AVCodecContext* c = ost.encoder->context();
     const EncoderDescriptor* d =
         static_cast<int>(i) < t.output_codec_count && t.output_codecs[i] ? t.output_codecs[i] : find_encoder(c->codec_id);
-    if (!d) return fail(run, -1);
-    if (ost.encoder->open(d) < 0) {
+    if (!d) {
+      note_error(Stage::open_encoder, AVERROR_ENCODER_NOT_FOUND);
+      return fail(run, -1);
+    }
+    if (const int opened = ost.encoder->open(d); opened < 0) {
+      note_error(Stage::open_encoder, opened);
       show_message_box(kOpenText, kOpenCaption);
       return fail(run, -1);
     }
-    if (avcodec_parameters_from_context(ost.stream->codecpar, c) < 0 || copy_coded_side_data(c, ost.stream) < 0)
+    if (avcodec_parameters_from_context(ost.stream->codecpar, c) < 0 || copy_coded_side_data(c, ost.stream) < 0) {
+      note_error(Stage::open_encoder, AVERROR(ENOMEM));
       return fail(run, -1);
+    }
     ost.stream->time_base = c->time_base;
   }
 
@@ -77,7 +94,11 @@ int transcode() {
     const AVCodec* codec = static_cast<int>(i) < t.input_codec_count && t.input_codecs[i]
                                ? t.input_codecs[i]
                                : avcodec_find_decoder(ist.stream->codecpar->codec_id);
-    if (!codec || !ist.decoder || avcodec_open2(ist.decoder, codec, nullptr) < 0) return fail(run, -1);
+    const int opened = codec && ist.decoder ? avcodec_open2(ist.decoder, codec, nullptr) : AVERROR_DECODER_NOT_FOUND;
+    if (opened < 0) {
+      note_error(Stage::open_decoder, opened);
+      return fail(run, -1);
+    }
   }
 
   // 8. Timestamps.
@@ -95,7 +116,10 @@ int transcode() {
     av_dict_copy(&options, out.muxer_options, 0);
     const int result = avformat_write_header(out.context.get(), &options);
     av_dict_free(&options);
-    if (result < 0) return fail(run, AVERROR(EINVAL));
+    if (result < 0) {
+      note_error(Stage::write_header, result);
+      return fail(run, AVERROR(EINVAL));
+    }
   }
 
   // 10. Reporting, interrupt check and signals, then the read loop.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/settings_file.h"
 #include "app/startup.h"
 #include "app/tests/app_test_env.h"
 #include "testsupport/media.h"
@@ -29,23 +30,21 @@ TEST(StartupFolder, HomeEndingInSlashGetsNoSecondOne) {
   fs::remove_all(home);
 }
 
-TEST(StartupFolder, FolderIsCreatedOneLevelDeepOnly) {
-  fs::path home = testsupport::temp_dir("deep");
-  EXPECT_EQ(app::settings_path_for((home / "missing").string()),
-            (home / "missing" / "Clipmill" / "Config.ini").string());
-  EXPECT_FALSE(fs::exists(home / "missing"));
+// An account whose configuration home does not exist yet: the folders are
+// made private, as the XDG rules ask, and settings then survive a restart.
+TEST(StartupFolder, MissingConfigHomeIsMadePrivateAndSettingsPersist) {
+  fs::path base = testsupport::temp_dir("fresh");
+  const fs::path home = base / "home" / ".config";
+  apptest::use_config_home(home);
+  EXPECT_EQ(app::settings_path(), (home / "Clipmill" / "Config.ini").string());
+  for (const fs::path& made : {home.parent_path(), home})
+    EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+  app::write_setting("output", "format", "wmv");
+  apptest::use_config_home(home);  // the next start
+  EXPECT_EQ(app::read_setting("output", "format"), "wmv");
   EXPECT_EQ(app::settings_path_for(""), "");
-  fs::remove_all(home);
-}
-
-TEST(StartupFolder, ConfigHomeFollowsXdgRules) {
-  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-  ::setenv("XDG_CONFIG_HOME", "/some/where", 1);
-  EXPECT_EQ(app::config_home(), "/some/where");
-  ::setenv("XDG_CONFIG_HOME", "relative/path", 1);  // not absolute: ignored
-  EXPECT_EQ(app::config_home(), home + "/.config");
-  ::unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(app::config_home(), home + "/.config");
+  fs::remove_all(base);
+  apptest::fresh_config_home();
 }
 
 class Skin : public ::testing::Test {

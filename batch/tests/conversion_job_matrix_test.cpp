@@ -66,7 +66,7 @@ TEST_P(Conformance, ResultIsAValidFileOfTheFormat) {
   c.save_beside_source = false;
   c.output_folder = dir;
   const auto output = batch::prepare_job(c, source, source.filename().string());
-  ASSERT_EQ(batch::convert_file(), batch::kJobRan);
+  ASSERT_EQ(batch::convert_file().code, batch::kJobRan);
 
   // Length within two frames of the source: the container's duration, and
   // the picture count at the output rate.

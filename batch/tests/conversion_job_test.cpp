@@ -61,7 +61,7 @@ TEST_F(ConversionJob, UnopenableSourceGivesCode2AndLeavesNoFile) {
   std::ofstream(text) << "this is not a video\n";
   for (const fs::path& source : {text, dir / "missing.mts"}) {
     const auto output = prepare(source);
-    EXPECT_EQ(batch::convert_file(), batch::kJobNoInput) << source;
+    EXPECT_EQ(batch::convert_file().code, batch::kJobNoInput) << source;
     EXPECT_FALSE(fs::exists(output)) << output;
     expect_released();
   }
@@ -76,7 +76,7 @@ TEST_F(ConversionJob, ExistingFileAtTheOutputNameIsLeftAlone) {
   for (const fs::path& source : {testsupport::mpeg2_ps_clip(1.0), dir / "missing.mts"}) {
     prepare(source);
     engine::state().params.output_path = existing.string();
-    EXPECT_NE(batch::convert_file(), batch::kJobRan);
+    EXPECT_NE(batch::convert_file().code, batch::kJobRan);
     EXPECT_EQ(read_all(existing), "keep");
     expect_released();
   }
@@ -85,13 +85,13 @@ TEST_F(ConversionJob, ExistingFileAtTheOutputNameIsLeftAlone) {
 TEST_F(ConversionJob, ExtensionWithoutContainerGivesCode1AndClosesTheInput) {
   const auto source = testsupport::mpeg2_ps_clip(1.0);
   const auto bad = prepare(source, "nosuchcontainer");
-  EXPECT_EQ(batch::convert_file(), batch::kJobNoOutput);
+  EXPECT_EQ(batch::convert_file().code, batch::kJobNoOutput);
   EXPECT_FALSE(fs::exists(bad));
   expect_released();
 
   // The input of the failed job takes no part in the next one.
   const auto good = prepare(source, "avi");
-  EXPECT_EQ(batch::convert_file(), batch::kJobRan);
+  EXPECT_EQ(batch::convert_file().code, batch::kJobRan);
   const auto info = testsupport::probe(good);
   EXPECT_EQ(info.format_name, "avi");
   EXPECT_NEAR(info.duration, 1.0, 0.1);
@@ -102,15 +102,18 @@ TEST_F(ConversionJob, SecondJobStartsWithCleanCountersAndTables) {
   const auto first = testsupport::avchd_clip(2.0);
   const auto second = testsupport::mpeg2_ps_clip(1.0);
   prepare(first, "mp4");
-  ASSERT_EQ(batch::convert_file(), batch::kJobRan);
+  ASSERT_EQ(batch::convert_file().code, batch::kJobRan);
   const int first_frames = engine::progress().decoded_frame_count.load();
   EXPECT_GE(first_frames, 59);
   expect_released();
 
   const auto output = prepare(second, "mpg1");
-  // A Cancel pressed before the job starts belongs to the job before it.
+  // A Cancel pressed before the job starts stops it before it makes a file.
   engine::progress().stop_requested = true;
-  ASSERT_EQ(batch::convert_file(), batch::kJobRan);
+  EXPECT_EQ(batch::convert_file().code, batch::kJobCancelled);
+  EXPECT_FALSE(fs::exists(output));
+  engine::progress().stop_requested = false;
+  ASSERT_EQ(batch::convert_file().code, batch::kJobRan);
   EXPECT_EQ(engine::progress().decoded_frame_count.load(), 25);
   const auto size = static_cast<int64_t>(fs::file_size(second));
   EXPECT_EQ(engine::progress().input_size.load(), size);
@@ -130,7 +133,7 @@ TEST_F(ConversionJob, InputSizeBeyond4GiBIsMeasuredWhole) {
   const uintmax_t size = (uintmax_t{5} << 30) + 7;
   fs::resize_file(big, size);
   const auto output = prepare(big);
-  EXPECT_EQ(batch::convert_file(), batch::kJobNoInput);
+  EXPECT_EQ(batch::convert_file().code, batch::kJobNoInput);
   EXPECT_EQ(engine::progress().input_size.load(), static_cast<int64_t>(size));
   EXPECT_TRUE(fs::exists(big));
   EXPECT_FALSE(fs::exists(output));

@@ -111,10 +111,11 @@ TEST_F(ConvertTool, CancelAfterEndsEarlyWithACompleteFile) {
   const auto r = run_tool("--format mp4 --size 720x576 --fps 25 --video-bitrate 2000 --audio-bitrate 128 "
                           "--aspect 4/3 --cancel-after 0.5 " +
                           testsupport::quote(in.string()) + " " + testsupport::quote(dir.string()));
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 3);
   Report report;
   ASSERT_TRUE(parse_report(last_line(r.out), report)) << r.out;
-  EXPECT_EQ(report.result, 0);
+  EXPECT_EQ(report.result, 3);
+  EXPECT_NE(r.out.find(" outcome=cancelled "), std::string::npos) << r.out;
   const int frames = report.frames;
   EXPECT_GT(frames, 0);
   EXPECT_LT(frames, 750) << "the cancel did not stop the conversion";

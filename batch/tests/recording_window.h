@@ -16,6 +16,7 @@ struct Row {
   std::string path;
   int tick = 0;
   std::string done = "0 %";
+  std::string tooltip;
 };
 
 class RecordingWindow : public BatchWindow {
@@ -64,6 +65,16 @@ class RecordingWindow : public BatchWindow {
   void set_busy(bool value) override {
     std::lock_guard lock(mutex);
     busy_calls.push_back(value);
+  }
+  void set_row_outcome(int row, const std::string& done_text, const std::string& tooltip) override {
+    std::lock_guard lock(mutex);
+    rows.at(row).done = done_text;
+    rows.at(row).tooltip = tooltip;
+  }
+  std::string summary;
+  void set_summary_text(const std::string& text) override {
+    std::lock_guard lock(mutex);
+    summary = text;
   }
   presets::ConversionSettings read_settings() override {
     ++settings_reads;

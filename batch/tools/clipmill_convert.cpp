@@ -13,6 +13,7 @@
 
 #include "batch/conversion_job.h"
 #include "batch/job_setup.h"
+#include "batch/outcome_text.h"
 #include "engine/engine.h"
 #include "engine/progress.h"
 #include "presets/conversion_settings.h"
@@ -22,7 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr int kFailedStatus = 1;
 constexpr int kUsageStatus = 2;
+constexpr int kCancelledStatus = 3;
 
 void print_usage() {
   std::fputs(
@@ -30,7 +33,8 @@ void print_usage() {
       "                        --audio-bitrate KBPS --aspect 4/3|16/9 [--cancel-after SECONDS]\n"
       "                        INPUT OUTPUT_DIR\n"
       "  --preset NAME  display name of a preset (\"MPEG2 HD\", \"3gp format\", ...); options given\n"
-      "                 after it replace its values\n",
+      "                 after it replace its values\n"
+      "exit status: 0 converted, 1 failed, 2 usage error, 3 cancelled\n",
       stderr);
 }
 
@@ -127,8 +131,7 @@ bool parse(int argc, char** argv, Arguments& args) {
          args.have_aspect && !args.input.empty() && !args.output_dir.empty();
 }
 
-// Sets the stop flag `seconds` after the job started, as Cancel does; the
-// job clears the flag at its start, so the timer counts from then.
+// Sets the stop flag `seconds` after the job started, as Cancel does.
 class CancelTimer {
  public:
   explicit CancelTimer(double seconds) {
@@ -175,13 +178,16 @@ int main(int argc, char** argv) {
   const fs::path output = batch::prepare_job(choices, source, source.filename().string());
 
   const auto start = std::chrono::steady_clock::now();
-  int result;
+  batch::JobOutcome outcome;
   {
     CancelTimer timer(args.cancel_after);
-    result = batch::convert_file();
+    outcome = batch::convert_file();
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("output=%s result=%d seconds=%.3f frames=%d\n", output.c_str(), result, seconds,
-              engine::progress().decoded_frame_count.load());
-  return result == batch::kJobRan ? 0 : 1;
+  std::string reason = batch::outcome_reason(outcome);
+  if (const std::string detail = batch::outcome_detail(outcome); !detail.empty()) reason += " (" + detail + ")";
+  std::printf("output=%s result=%d seconds=%.3f frames=%d outcome=%s reason=\"%s\"\n", output.c_str(), outcome.code,
+              seconds, outcome.frames, batch::outcome_word(outcome), reason.c_str());
+  if (outcome.code == batch::kJobRan) return 0;
+  return outcome.code == batch::kJobCancelled ? kCancelledStatus : kFailedStatus;
 }

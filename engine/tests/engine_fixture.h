@@ -55,6 +55,8 @@ inline void fill_parameters(const Format& f, const std::filesystem::path& output
   p.output_path = output.string();
   engine::state().settings.video_disabled = 0;
   engine::state().settings.audio_disabled = 0;
+  // What the job does at its start: a new job has no error yet.
+  engine::reset_job_error();
 }
 
 // The job's order of calls up to the transcode.

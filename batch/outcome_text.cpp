@@ -1,0 +1,99 @@
+#include "batch/outcome_text.h"
+
+#include <cerrno>
+
+extern "C" {
+#include <libavutil/error.h>
+}
+
+namespace batch {
+
+namespace {
+
+using engine::Stage;
+
+constexpr const char* kDiskFull = "No space left on the disk";
+constexpr const char* kNotMedia = "Not a video file or damaged beyond reading";
+constexpr const char* kFolder = "The folder cannot be written";
+constexpr const char* kRefused = "The encoder refused these settings";
+constexpr const char* kSourceGone = "The source file went away";
+constexpr const char* kNothingToConvert = "The file has no picture or sound to convert";
+constexpr const char* kWriteFailed = "The file could not be written";
+
+bool is(int code, int error) { return code == AVERROR(error); }
+
+bool disk_full(int code) { return is(code, ENOSPC) || is(code, EDQUOT) || is(code, EFBIG); }
+
+bool folder_refused(int code) {
+  return is(code, EACCES) || is(code, EPERM) || is(code, EROFS) || is(code, ENOENT) || is(code, ENOTDIR) ||
+         is(code, EEXIST) || is(code, ENAMETOOLONG);
+}
+
+// Errors that come from the system rather than from the codecs or muxers.
+bool system_error(int code) { return code < 0 && code > -4096; }
+
+}  // namespace
+
+std::string done_text(const JobOutcome& outcome) {
+  if (outcome.code == kJobRan) return "100 %";
+  return outcome.code == kJobCancelled ? "Cancelled" : "Failed";
+}
+
+const char* outcome_word(const JobOutcome& outcome) {
+  if (outcome.code == kJobRan) return "converted";
+  return outcome.code == kJobCancelled ? "cancelled" : "failed";
+}
+
+std::string outcome_reason(const JobOutcome& outcome) {
+  if (outcome.code == kJobRan) return {};
+  if (outcome.code == kJobCancelled)
+    return outcome.bytes_written > 0 ? "Cancelled; the file is complete up to that point"
+                                     : "Cancelled before the file was begun";
+  const int code = outcome.error.code;
+  if (disk_full(code)) return kDiskFull;
+  switch (outcome.error.stage) {
+    case Stage::source: return is(code, ENOENT) ? kSourceGone : kNotMedia;
+    case Stage::read_input: return code == AVERROR_INVALIDDATA ? kNotMedia : kSourceGone;
+    case Stage::open_input:
+    case Stage::open_decoder: return kNotMedia;
+    case Stage::create_output: return folder_refused(code) || system_error(code) ? kFolder : kRefused;
+    case Stage::setup: return code == AVERROR_STREAM_NOT_FOUND ? kNothingToConvert : kRefused;
+    case Stage::open_encoder: return kRefused;
+    case Stage::write_header: return system_error(code) ? kWriteFailed : kRefused;
+    case Stage::write_packet:
+    case Stage::write_trailer:
+    case Stage::close_output:
+    case Stage::none: return kWriteFailed;
+  }
+  return kWriteFailed;
+}
+
+std::string outcome_detail(const JobOutcome& outcome) {
+  if (!outcome.error) return {};
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(outcome.error.code, text, sizeof text);
+  return std::string(engine::stage_name(outcome.error.stage)) + ": " + text;
+}
+
+std::string outcome_tooltip(const JobOutcome& outcome) {
+  if (outcome.code == kJobRan) return outcome.output_path;
+  if (outcome.code == kJobCancelled)
+    return outcome.bytes_written > 0 ? outcome_reason(outcome) + "\n" + outcome.output_path : outcome_reason(outcome);
+  const std::string detail = outcome_detail(outcome);
+  return detail.empty() ? outcome_reason(outcome) : outcome_reason(outcome) + "\n(" + detail + ")";
+}
+
+void BatchCounts::add(const JobOutcome& outcome) {
+  if (outcome.code == kJobRan) ++converted;
+  else if (outcome.code == kJobCancelled) ++cancelled;
+  else ++failed;
+}
+
+std::string summary_text(const BatchCounts& counts) {
+  std::string text = std::to_string(counts.converted) + " converted";
+  if (counts.failed) text += ", " + std::to_string(counts.failed) + " failed";
+  if (counts.cancelled) text += ", " + std::to_string(counts.cancelled) + " cancelled";
+  return text;
+}
+
+}  // namespace batch

@@ -1,0 +1,39 @@
+#include "engine/job_error.h"
+
+#include "engine/state.h"
+
+namespace engine {
+
+const char* stage_name(Stage stage) {
+  switch (stage) {
+    case Stage::none: return "";
+    case Stage::source: return "opening the source";
+    case Stage::open_input: return "reading the source's format";
+    case Stage::create_output: return "creating the output file";
+    case Stage::setup: return "setting up the conversion";
+    case Stage::open_encoder: return "opening the encoder";
+    case Stage::open_decoder: return "opening the decoder";
+    case Stage::write_header: return "writing the file header";
+    case Stage::read_input: return "reading the source";
+    case Stage::write_packet: return "writing the file";
+    case Stage::write_trailer: return "finishing the file";
+    case Stage::close_output: return "closing the file";
+  }
+  return "";
+}
+
+void note_error(Stage stage, int code) {
+  JobError& kept = state().job_error;
+  if (kept || stage == Stage::none) return;
+  kept.stage = stage;
+  kept.code = code;
+}
+
+const JobError& job_error() { return state().job_error; }
+
+void reset_job_error() {
+  state().job_error = {};
+  state().packets_written = 0;
+}
+
+}  // namespace engine

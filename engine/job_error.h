@@ -1,0 +1,41 @@
+#pragma once
+// The first error of the running job: the step where it happened and the
+// library's code. Later errors of the same job are consequences of the
+// first and are not kept; the job turns the record into its outcome once,
+// at its end.
+
+namespace engine {
+
+enum class Stage {
+  none,
+  source,          // the source file before opening (missing, not a regular file)
+  open_input,      // probing and opening the source
+  create_output,   // choosing the container and creating the file
+  setup,           // stream pairing, scalers, resamplers, buffers
+  open_encoder,
+  open_decoder,
+  write_header,
+  read_input,      // reading the source during the conversion
+  write_packet,
+  write_trailer,
+  close_output,    // the last bytes reaching the file, and closing it
+};
+
+struct JobError {
+  Stage stage = Stage::none;
+  int code = 0;  // AVERROR value; system errors are AVERROR(errno)
+  explicit operator bool() const { return stage != Stage::none; }
+};
+
+// "writing the trailer", ...: the stage as a reason's context.
+const char* stage_name(Stage stage);
+
+// Keeps `code` as the job's error unless an earlier one is kept already.
+// Worker thread only, like every engine step.
+void note_error(Stage stage, int code);
+// The job's error so far; the job resets it (and the packet count) at its
+// start.
+const JobError& job_error();
+void reset_job_error();
+
+}  // namespace engine

@@ -1,0 +1,54 @@
+#pragma once
+// The output file as the muxer writes it: an I/O context over the
+// descriptor the job created exclusively. Every byte goes into the file this
+// job made, never into one that was put at that name afterwards, and the
+// first write or close failure is kept with its errno.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct AVIOContext;
+
+namespace engine {
+
+// Removes `path` only when it is still the regular file with that device
+// and inode: the file a job created, never one that replaced it.
+bool remove_if_same(const std::string& path, dev_t device, ino_t inode);
+
+class OutputSink {
+ public:
+  // Creates `path` only when nothing of that name exists. Null on failure,
+  // with `error` set to the AVERROR of the failure.
+  static std::unique_ptr<OutputSink> create(const std::string& path, int& error);
+  ~OutputSink();  // closes without reporting, when close() was not called
+  OutputSink(const OutputSink&) = delete;
+  OutputSink& operator=(const OutputSink&) = delete;
+
+  AVIOContext* io() const { return io_; }
+  // Flushes what the I/O context still holds and closes the descriptor.
+  // 0 when every byte reached the file, else the AVERROR of the first
+  // failure of the file's life.
+  int close();
+
+  dev_t device() const { return device_; }
+  ino_t inode() const { return inode_; }
+  int64_t bytes_written() const { return bytes_written_; }
+
+ private:
+  OutputSink() = default;
+  static int write(void* opaque, uint8_t* data, int size);
+  static int64_t seek(void* opaque, int64_t offset, int whence);
+  void free_io();
+
+  int fd_ = -1;
+  AVIOContext* io_ = nullptr;
+  int first_error_ = 0;        // AVERROR of the first failed write, seek or close
+  int64_t bytes_written_ = 0;  // bytes handed to the file
+  dev_t device_ = 0;           // identity of the file this sink created
+  ino_t inode_ = 0;
+};
+
+}  // namespace engine
