@@ -166,13 +166,18 @@ TEST_F(BatchWindow, FormatChangedDuringTheBatchAppliesToTheNextRow) {
   EXPECT_EQ(testsupport::probe(dir / "out" / "later.flv").first("video")->codec_name, "flv1");
 }
 
-TEST_F(BatchWindow, CancelDuringTheSecondOfThreeEndsItProperlyAndConvertsNoThird) {
+// Each row says how its job ended: converted, failed (with the reason),
+// cancelled (complete up to the cancel), or never started.
+TEST_F(BatchWindow, RowsTellEachOutcomeAndCancelConvertsNoFurtherRow) {
   const fs::path clip = testsupport::mpeg2_ps_clip(2.0);
   add(clip, "three.mpg");
   add(clip, "two.mpg");
+  fs::path bad = dir / "bad.mts";
+  apptest::write_file(bad, "not a recording\n");
+  add(bad, "bad.mts");
   add(clip, "one.mpg");
   pick_preset(10);  // "iPod format": MP4 320x240
-  convert_until_row_runs(1, 5);
+  convert_until_row_runs(2, 5);
   window->control_as<QPushButton>(app::kIdCancel)->click();
   wait_for_batch_end();
 
@@ -182,8 +187,32 @@ TEST_F(BatchWindow, CancelDuringTheSecondOfThreeEndsItProperlyAndConvertsNoThird
   ASSERT_TRUE(one.ok && two.ok);
   EXPECT_LT(two.duration, one.duration - 0.2);
   EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "two.mp4"));
-  EXPECT_EQ(rows::row_text(*window, 2, rows::kDone), "0 %");
+
+  auto* list = window->control_as<QTreeWidget>(app::kIdFileList);
+  auto tip = [&](int row) { return list->topLevelItem(row)->toolTip(rows::kTitle).toStdString(); };
+  EXPECT_EQ(rows::row_text(*window, 0, rows::kDone), "100 %");
+  EXPECT_EQ(tip(0), (dir / "out" / "one.mp4").string());
+  EXPECT_EQ(rows::row_text(*window, 1, rows::kDone), "Failed");
+  EXPECT_EQ(tip(1).rfind("Not a video file or damaged beyond reading", 0), 0u) << tip(1);
+  EXPECT_EQ(rows::row_text(*window, 2, rows::kDone), "Cancelled");
+  EXPECT_EQ(rows::row_text(*window, 3, rows::kDone), "0 %");
+  EXPECT_TRUE(tip(3).empty());
+  EXPECT_EQ(window->status_part(1)->text().toStdString(), "1 converted, 1 failed, 1 cancelled");
   expect_status_reset_and_idle();
+}
+
+// A Cancel given at once, before the worker reached its first job, still
+// stops the whole batch.
+TEST_F(BatchWindow, CancelRightAfterConvertStopsTheBatch) {
+  const fs::path clip = testsupport::mpeg2_ps_clip(1.0);
+  add(clip, "two.mpg");
+  add(clip, "one.mpg");
+  pick_preset(7);  // FLV
+  window->dispatch_command(app::kIdConvert);
+  window->dispatch_command(app::kIdCancel);
+  wait_for_batch_end();
+  EXPECT_TRUE(outputs().empty());
+  for (int row = 0; row < 2; ++row) EXPECT_NE(rows::row_text(*window, row, rows::kDone), "100 %");
 }
 
 TEST_F(BatchWindow, ConvertWithNothingTickedDoesNothing) {

@@ -1,13 +1,15 @@
-// The conversion job's outcomes: codes 1 and 2 with everything released and
-// no file of the job left behind, files that were there before untouched,
+// The conversion job's outcomes: sources and folders that fail with their
+// reason, everything released and no file of the job left behind, files that were there before untouched,
 // clean counters and tables for the next job, and 64-bit input sizes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
 
 #include "batch/conversion_job.h"
 #include "batch/job_setup.h"
+#include "batch/outcome_text.h"
 #include "engine/engine.h"
 #include "engine/progress.h"
 #include "testsupport/media.h"
@@ -29,7 +31,7 @@ class ConversionJob : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
 
-  fs::path prepare(const fs::path& source, const std::string& format = "avi") {
+  fs::path prepare(const fs::path& source, const std::string& format = "avi", const fs::path& folder = {}) {
     batch::JobChoices c;
     c.format = format;
     c.width = 320;
@@ -38,7 +40,7 @@ class ConversionJob : public ::testing::Test {
     c.video_bitrate = 1000000;
     c.audio_bitrate = 128000;
     c.save_beside_source = false;
-    c.output_folder = dir;
+    c.output_folder = folder.empty() ? dir : folder;
     return batch::prepare_job(c, source, source.filename().string());
   }
 
@@ -56,16 +58,61 @@ class ConversionJob : public ::testing::Test {
   fs::path dir;
 };
 
-TEST_F(ConversionJob, UnopenableSourceGivesCode2AndLeavesNoFile) {
-  const auto text = dir / "notes.mts";
-  std::ofstream(text) << "this is not a video\n";
-  for (const fs::path& source : {text, dir / "missing.mts"}) {
-    const auto output = prepare(source);
-    EXPECT_EQ(batch::convert_file().code, batch::kJobNoInput) << source;
-    EXPECT_FALSE(fs::exists(output)) << output;
-    expect_released();
+struct BadSource {
+  const char* kind;
+  const char* reason;
+};
+
+class BadSources : public ConversionJob, public ::testing::WithParamInterface<BadSource> {};
+
+// Sources that are no recording: each fails at once with its reason, leaves
+// no file, and is itself left as it was (a pipe is never opened: that would
+// wait for a writer forever).
+TEST_P(BadSources, FailWithTheirReasonAndLeaveNoFile) {
+  const std::string kind = GetParam().kind;
+  const fs::path source = dir / (kind + ".mts");
+  if (kind == "text") std::ofstream(source) << "this is not a video\n";
+  if (kind == "empty") std::ofstream{source};
+  if (kind == "folder") fs::create_directory(source);
+  if (kind == "pipe") {
+    ASSERT_EQ(::mkfifo(source.c_str(), 0600), 0);
   }
-  EXPECT_EQ(read_all(text), "this is not a video\n");
+  const auto output = prepare(source);
+  const batch::JobOutcome outcome = batch::convert_file();
+  EXPECT_EQ(outcome.code, batch::kJobNoInput);
+  EXPECT_EQ(batch::done_text(outcome), "Failed");
+  EXPECT_EQ(batch::outcome_reason(outcome), GetParam().reason);
+  EXPECT_FALSE(fs::exists(output)) << output;
+  expect_released();
+  if (kind == "text") {
+    EXPECT_EQ(read_all(source), "this is not a video\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BadSources,
+                         ::testing::Values(BadSource{"text", "Not a video file or damaged beyond reading"},
+                                           BadSource{"empty", "Not a video file or damaged beyond reading"},
+                                           BadSource{"folder", "Not a video file or damaged beyond reading"},
+                                           BadSource{"pipe", "Not a video file or damaged beyond reading"},
+                                           BadSource{"missing", "The source file went away"}),
+                         [](const auto& info) { return std::string(info.param.kind); });
+
+// The output folder removed during a batch: that row fails with the
+// reason, the next row into a folder that exists converts.
+TEST_F(ConversionJob, VanishedOutputFolderFailsOnlyThatRow) {
+  const auto source = testsupport::mpeg2_ps_clip(1.0);
+  const fs::path gone = dir / "gone";
+  fs::create_directory(gone);
+  prepare(source, "avi", gone);
+  fs::remove(gone);
+  const batch::JobOutcome outcome = batch::convert_file();
+  EXPECT_EQ(outcome.code, batch::kJobNoOutput);
+  EXPECT_EQ(batch::outcome_reason(outcome), "The folder cannot be written");
+  EXPECT_FALSE(fs::exists(gone));
+  expect_released();
+  const auto good = prepare(source);
+  EXPECT_EQ(batch::convert_file().code, batch::kJobRan);
+  EXPECT_TRUE(testsupport::decodes_fully(good));
 }
 
 // A file at the output name that the job did not create is neither

@@ -11,6 +11,10 @@ namespace {
 const enginetest::Format kMpg1{"mpg1", 13, 3, 0, "mpg", 352, 288, 2, 44100, 192000,
                                "mpeg", "mpeg1video", "mp2"};
 
+// An audio choice outside the table: the container's own audio codec.
+const enginetest::Format kMp4NoAudioChoice{"mp4", 1, 0, 0, "mp4", 320, 240, 1, 44100, 128000,
+                                           "mov,mp4,m4a,3gp,3g2,mj2", "mpeg4", "aac"};
+
 struct AudioCase {
   const char* name;
   int source_rate;
@@ -64,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
     Convert, AudioConversion,
     ::testing::Values(AudioCase{"mp4_48k_stereo_to_44k_mono", 48000, &converttest::kMp4},
                       AudioCase{"3gp_48k_stereo_to_8k_mono_amrnb", 48000, &converttest::k3gp},
-                      AudioCase{"mpg1_format_only", 44100, &kMpg1}),
+                      AudioCase{"mpg1_format_only", 44100, &kMpg1},
+                      AudioCase{"mp4_unknown_audio_choice_takes_aac", 48000, &kMp4NoAudioChoice}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

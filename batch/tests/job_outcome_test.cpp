@@ -1,0 +1,139 @@
+// Jobs that fail part-way: the disk filling up at the header, mid-file and
+// at the trailer, and a source that shrinks while it is read. Each ends as
+// failed with its reason, leaves no file, and touches no file it did not
+// make.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "batch/conversion_job.h"
+#include "batch/job_setup.h"
+#include "batch/outcome_text.h"
+#include "engine/engine.h"
+#include "engine/progress.h"
+#include "testsupport/media.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_all(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<std::string> names_in(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The account's file-size limit stands in for a full disk: writes past it
+// fail with EFBIG, as writes to a full disk fail with ENOSPC.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+
+ private:
+  rlimit old_{};
+};
+
+class JobOutcome : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine::engine_init();
+    dir = testsupport::temp_dir("outcome");
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  fs::path prepare(const fs::path& source, const std::string& format) {
+    batch::JobChoices c;
+    c.format = format;
+    c.width = 720;
+    c.height = 576;
+    c.fps = 25;
+    c.video_bitrate = 4000000;
+    c.audio_bitrate = 192000;
+    c.save_beside_source = false;
+    c.output_folder = dir;
+    return batch::prepare_job(c, source, "clip.mts");
+  }
+
+  fs::path dir;
+};
+
+struct FullDisk {
+  const char* name;
+  const char* format;  // mp4 writes its index last; mpg2 is a DVD program stream
+  const char* extension;
+  int point;           // 0 header, 1 mid-file, 2 trailer
+};
+
+class DiskFull : public JobOutcome, public ::testing::WithParamInterface<FullDisk> {};
+
+TEST_P(DiskFull, FailsWithTheReasonAndLeavesNoFile) {
+  const FullDisk& c = GetParam();
+  const auto source = testsupport::mpeg2_ps_clip(2.0);
+  // The size the whole file has: outputs are deterministic.
+  const fs::path whole = prepare(source, c.format);
+  ASSERT_EQ(batch::convert_file().code, batch::kJobRan);
+  const auto size = fs::file_size(whole);
+  fs::remove(whole);
+
+  const fs::path existing = dir / (std::string("clip.") + c.extension);
+  std::ofstream(existing) << "keep";
+  const fs::path output = prepare(source, c.format);
+  ASSERT_NE(output, existing);
+  const rlim_t limits[] = {0, size / 2, size - 1};
+  batch::JobOutcome outcome;
+  {
+    FileSizeLimit limit(limits[c.point]);
+    outcome = batch::convert_file();
+  }
+  EXPECT_EQ(batch::done_text(outcome), "Failed");
+  EXPECT_EQ(batch::outcome_reason(outcome), "No space left on the disk") << batch::outcome_detail(outcome);
+  EXPECT_EQ(names_in(dir), (std::vector<std::string>{existing.filename().string()}));
+  EXPECT_EQ(read_all(existing), "keep");
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, DiskFull,
+                         ::testing::Values(FullDisk{"Mp4Header", "mp4", "mp4", 0},
+                                           FullDisk{"Mp4MidFile", "mp4", "mp4", 1},
+                                           FullDisk{"Mp4Trailer", "mp4", "mp4", 2},
+                                           FullDisk{"DvdHeader", "mpg2", "mpg", 0},
+                                           FullDisk{"DvdMidFile", "mpg2", "mpg", 1},
+                                           FullDisk{"DvdTrailer", "mpg2", "mpg", 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(JobOutcome, SourceCutShortWhileReadFailsTheJob) {
+  const fs::path source = dir / "source.mts";
+  fs::copy_file(testsupport::mpeg2_ps_clip(4.0), source);
+  const auto size = fs::file_size(source);
+  const fs::path output = prepare(source, "mpg2");
+  std::thread cutter([&] {
+    auto& p = engine::progress();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (p.decoded_frame_count.load() < 5 && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    fs::resize_file(source, size / 3);
+  });
+  const batch::JobOutcome outcome = batch::convert_file();
+  cutter.join();
+  EXPECT_EQ(outcome.code, batch::kJobSourceFailed);
+  EXPECT_EQ(batch::outcome_reason(outcome), "The source file went away");
+  EXPECT_FALSE(fs::exists(output));
+  EXPECT_TRUE(fs::exists(source));
+}
+
+}  // namespace
