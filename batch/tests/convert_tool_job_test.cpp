@@ -124,4 +124,16 @@ TEST_F(ConvertTool, CancelAfterEndsEarlyWithACompleteFile) {
   EXPECT_NEAR(testsupport::count_video_frames(report.output), frames, 2);
 }
 
+// H.263 knows only a few picture sizes: the encoder refuses 320x240, the job
+// fails with that reason, and the tool says so and exits 1 with no file.
+TEST_F(ConvertTool, RefusedSettingsReportTheReasonAndExit1) {
+  const auto in = testsupport::mpeg2_ps_clip(1.0);
+  const auto r = run_tool("--format h.263 --size 320x240 --fps 25 --video-bitrate 300 --audio-bitrate 12 "
+                          "--aspect 4/3 " +
+                          testsupport::quote(in.string()) + " " + testsupport::quote(dir.string()));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find(" outcome=failed reason=\"The encoder refused these settings"), std::string::npos) << r.out;
+  EXPECT_TRUE(fs::is_empty(dir));
+}
+
 }  // namespace

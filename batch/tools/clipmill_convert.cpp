@@ -29,7 +29,8 @@ constexpr int kCancelledStatus = 3;
 
 void print_usage() {
   std::fputs(
-      "usage: clipmill-convert [--preset NAME] --format F --size WxH --fps R --video-bitrate KBPS\n"
+      "usage: clipmill-convert --list-presets\n"
+      "       clipmill-convert [--preset NAME] --format F --size WxH --fps R --video-bitrate KBPS\n"
       "                        --audio-bitrate KBPS --aspect 4/3|16/9 [--cancel-after SECONDS]\n"
       "                        INPUT OUTPUT_DIR\n"
       "  --preset NAME  display name of a preset (\"MPEG2 HD\", \"3gp format\", ...); options given\n"
@@ -161,6 +162,10 @@ class CancelTimer {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string_view(argv[1]) == "--list-presets") {
+    for (const auto& preset : presets::preset_table()) std::printf("%s\n", preset.display_name);
+    return 0;
+  }
   Arguments args;
   std::error_code ec;
   if (!parse(argc, argv, args) || !fs::is_directory(args.output_dir, ec)) {

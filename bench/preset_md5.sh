@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Converts one fixed clip with every preset and prints the md5 of each
+# output: two runs of the same build give the same list, and a change that
+# must not alter any output is checked by comparing the lists.
+# Usage: bench/preset_md5.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+tool="$build/batch/clipmill-convert"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The clip is made once per build folder and kept, so that lists made at
+# different times compare the converter alone.
+clip="$build/preset-md5-clip.m2ts"
+[ -f "$clip" ] || ffmpeg -nostdin -loglevel error -f lavfi -i testsrc2=size=1920x1080:rate=30000/1001 \
+  -f lavfi -i sine=frequency=440:sample_rate=48000 -t 3 -ac 2 \
+  -c:v libx264 -preset ultrafast -pix_fmt yuv420p -flags +ildct+ilme -x264opts tff=1 \
+  -b:v 8M -c:a ac3 -b:a 192k -f mpegts -mpegts_m2ts_mode 1 -fflags +bitexact "$clip"
+"$tool" --list-presets 2>/dev/null | while IFS= read -r preset; do
+  out="$work/$(echo "$preset" | tr -c 'A-Za-z0-9\n' '_')"
+  mkdir -p "$out"
+  "$tool" --preset "$preset" "$clip" "$out" >/dev/null 2>&1 || echo "$preset: failed"
+  for f in "$out"/*; do printf '%s  %s\n' "$(md5sum < "$f" | cut -d' ' -f1)" "$preset"; done
+done
