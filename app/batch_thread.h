@@ -4,8 +4,10 @@
 namespace app {
 
 // Whether a batch worker is still running. "Convert!" starts no second batch
-// while one runs: both would drive the one engine.
+// while one runs: both would work through the one list.
 bool batch_running();
+// Cancel: the running file ends properly and no further row starts.
+void cancel_batch();
 
 // Called when the window has closed: a conversion still running is asked to
 // stop, which finishes its output file properly (trailer written), and the

@@ -7,7 +7,6 @@
 #include "app/commands.h"
 #include "app/ids.h"
 #include "app/ui_call.h"
-#include "engine/engine.h"
 #include "engine/hooks.h"
 
 namespace app {
@@ -42,7 +41,6 @@ MainWindow::~MainWindow() = default;
 
 // The steps that run once the window exists, before it is first shown.
 void MainWindow::open_steps() {
-  engine::engine_init();
   create_preview(*this);
   set_opening_texts();
   prepare_file_list(*this);

@@ -17,7 +17,7 @@
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 #include "presets/option_tables.h"
 
 namespace app {
@@ -97,7 +97,7 @@ void restore_choices(MainWindow& window) {
 
   const bool preview = reads_nonzero(read_setting(kSection, "preview"));
   window.control_as<QCheckBox>(kIdPreviewBox)->setChecked(preview);
-  engine::progress().preview.store(preview, std::memory_order_relaxed);
+  batch::progress().preview.store(preview, std::memory_order_relaxed);
 
   restore_list(window, "preset");
 }

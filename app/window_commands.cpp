@@ -9,11 +9,12 @@
 #include <QPushButton>
 
 #include "app/commands.h"
+#include "app/batch_thread.h"
 #include "app/folder_picker.h"
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 
 namespace app {
 namespace {
@@ -40,15 +41,14 @@ void MainWindow::connect_commands() {
 }
 
 void MainWindow::dispatch_command(int id) {
-  engine::ProgressState& flags = engine::progress();
+  batch::ProgressState& flags = batch::progress();
   switch (id) {
     case kIdConvert:
       start_batch(*this);
       return;
     case kIdCancel:
       shell_flags().add_stop_requested.store(true, kRelaxed);
-      flags.batch_stop_requested.store(true, kRelaxed);
-      flags.stop_requested.store(true, kRelaxed);
+      cancel_batch();
       return;
     case kIdQuit:
     case kCmdQuit:

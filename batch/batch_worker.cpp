@@ -6,7 +6,7 @@
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
 #include "batch/progress_monitor.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 
 namespace batch {
 
@@ -22,8 +22,8 @@ void reset_status(BatchWindow& window) {
 
 // Converts one row; false when a Cancel came before its job began (the
 // row then keeps its text).
-bool convert_row(BatchWindow& window, int row, BatchCounts& counts) {
-  auto& progress = engine::progress();
+bool convert_row(BatchWindow& window, int row, engine::JobSpec& spec, BatchCounts& counts) {
+  auto& progress = batch::progress();
   window.scroll_to_row(row);
   progress.current_row.store(row, std::memory_order_relaxed);
 
@@ -40,13 +40,13 @@ bool convert_row(BatchWindow& window, int row, BatchCounts& counts) {
   // before the job, which comes to the same as starting it between the
   // parameters and the target choice.
   const presets::ConversionSettings settings = window.read_settings();
-  prepare_job(job_choices(settings), source, title);
+  prepare_job(job_choices(settings), source, title, spec);
 
   bool ran = false;
   if (!progress.batch_stop_requested.load(std::memory_order_relaxed)) {
     std::thread monitor([&window] { progress_monitor(window); });
     // A failed row never stops the batch; it says why on its row.
-    const JobOutcome outcome = convert_file();
+    const JobOutcome outcome = convert_file(spec);
     // The job clears the flag at its end; clearing it again makes sure the
     // monitor ends whatever path the job took.
     progress.conversion_running.store(false, std::memory_order_relaxed);
@@ -65,21 +65,26 @@ bool convert_row(BatchWindow& window, int row, BatchCounts& counts) {
 
 }  // namespace
 
-int run_batch(BatchWindow& window) {
+int run_batch(BatchWindow& window, engine::JobSpec& spec) {
   const int rows = window.row_count();
-  auto& progress = engine::progress();
+  auto& progress = batch::progress();
   BatchCounts counts;
   bool any = false;
   for (int row = 0; row < rows; ++row) {
     if (progress.batch_stop_requested.load(std::memory_order_relaxed)) break;
     if (window.row_tick(row) != 0) continue;
-    any = convert_row(window, row, counts) || any;
+    any = convert_row(window, row, spec, counts) || any;
   }
   // "Convert!" raised the flag before the first row; with no ticked row left
   // it would otherwise stay raised after the batch.
   progress.conversion_running.store(false, std::memory_order_relaxed);
   if (any) window.set_summary_text(summary_text(counts));
   return 0;
+}
+
+int run_batch(BatchWindow& window) {
+  engine::JobSpec spec;
+  return run_batch(window, spec);
 }
 
 }  // namespace batch

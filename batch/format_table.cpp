@@ -6,20 +6,24 @@ namespace batch {
 
 namespace {
 
-// Tried in this order; the first exact match wins.
-constexpr std::array<FormatChoice, 7> kFormats{{
-    {"avi", "avi", 12, 2, 0, 2},    // MS-MPEG-4 v2 + MP3
-    {"flv", "flv", 15, 2, 0, 2},    // FLV1 + MP3
-    {"mp4", "mp4", 1, 1, 0, 1},     // MPEG-4 part 2 + AAC, mono
-    {"mpg2", "mpg", 14, 6, 7, 2},   // MPEG-2 + AC-3, DVD program stream
-    {"wmv", "wmv", 4, 4, 0, 2},     // WMV2 + WMA v2
-    {"mpg1", "mpg", 13, 3, 0, 2},   // MPEG-1 + MP2
-    {"h.263", "3gp", 6, 5, 0, 1},   // H.263 + AMR-NB, mono
+// Tried in this order; the first exact match wins. DVD-Video audio must be
+// 48 kHz: players and authoring tools take AC-3 there as 48 kHz whatever
+// the stream says. AMR-NB only knows 8 kHz mono at 12.2 kbit/s here.
+constexpr std::array<FormatRow, 7> kFormats{{
+    {"Avi", "avi", "avi", "msmpeg4v2", "libmp3lame", 12, 2, 44100, 2, 0, 0, "avi"},
+    {"FLV", "flv", "flv", "flv", "libmp3lame", 15, 2, 44100, 2, 0, 0, "flv"},
+    {"MP4", "mp4", "mp4", "mpeg4", "aac", 1, 1, 44100, 1, 0, 0, "mp4"},
+    {"MPG2", "mpg2", "dvd", "mpeg2video", "ac3", 14, 6, 48000, 2, 0, 7, "mpg"},
+    {"WMV", "wmv", "asf", "wmv2", "wmav2", 4, 4, 44100, 2, 0, 0, "wmv"},
+    {"MPG1", "mpg1", "mpeg", "mpeg1video", "mp2", 13, 3, 44100, 2, 0, 0, "mpg"},
+    {"H.263", "h.263", "3gp", "h263", "libopencore_amrnb", 6, 5, 8000, 1, 12200, 0, "3gp"},
 }};
 
 }  // namespace
 
-const FormatChoice* format_choice(std::string_view lower_case_format) {
+std::span<const FormatRow> format_table() { return kFormats; }
+
+const FormatRow* format_row(std::string_view lower_case_format) {
   for (const auto& row : kFormats)
     if (lower_case_format == row.format) return &row;
   return nullptr;

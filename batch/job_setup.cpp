@@ -2,76 +2,52 @@
 
 #include "batch/format_table.h"
 #include "batch/output_path.h"
-#include "engine/state.h"
 
 namespace batch {
 
 namespace {
 
-// 3GP carries AMR-NB, which only knows 8 kHz mono at 12.2 kbit/s here.
-constexpr int k3gpSampleRate = 8000;
-constexpr int k3gpChannels = 1;
-constexpr int k3gpAudioBitRate = 12200;
-constexpr int kSampleRate = 44100;
-// The DVD targets mux a DVD-Video program stream, whose audio must be
-// 48 kHz: players and authoring tools take AC-3 there as 48 kHz whatever the
-// stream says, so 44.1 kHz audio would play at the wrong speed.
-constexpr int kDvdSampleRate = 48000;
 constexpr int kDefaultChannels = 2;
-
+constexpr int kDefaultSampleRate = 44100;
 constexpr int kDvdTarget = 7;
 constexpr int kDvdNtscTarget = 8;  // 720x480: group of pictures of 18
 
 }  // namespace
 
-void set_engine_parameters(int width, int height, float fps, int video_bit_rate, int sample_rate, int channels,
-                           int audio_bit_rate) {
-  auto& engine = engine::state();
-  auto& p = engine.params;
-  p.requested_width = width;
-  p.requested_height = height;
-  p.requested_frame_rate = fps;
-  p.video_bit_rate = video_bit_rate;
-  p.requested_sample_rate = sample_rate;
-  p.requested_channels = channels;
-  p.requested_audio_bit_rate = audio_bit_rate;
-  engine.settings.video_disabled = 0;
-  engine.settings.audio_disabled = 0;
-}
-
 std::filesystem::path prepare_job(const JobChoices& choices, const std::filesystem::path& source,
-                                  const std::string& title) {
-  auto& p = engine::state().params;
-
+                                  const std::string& title, engine::JobSpec& spec) {
   // An unknown format keeps the earlier codec choices and target; the text
   // itself then serves as extension.
   std::string extension = choices.format;
   int channels = kDefaultChannels;
-  if (const FormatChoice* row = format_choice(choices.format)) {
-    p.video_codec_choice = row->video_codec_choice;
-    p.audio_codec_choice = row->audio_codec_choice;
-    p.output_target = row->output_target;
+  int sample_rate = kDefaultSampleRate;
+  int audio_bit_rate = choices.audio_bitrate;
+  const FormatRow* row = format_row(choices.format);
+  if (row) {
+    spec.video_codec_choice = row->video_codec_choice;
+    spec.audio_codec_choice = row->audio_codec_choice;
+    spec.output_target = row->output_target;
     extension = row->extension;
     channels = row->channels;
+    sample_rate = row->sample_rate;
+    if (row->audio_bit_rate > 0) audio_bit_rate = row->audio_bit_rate;
   }
 
   const auto output = make_output_path(source, title, choices.save_beside_source, choices.output_folder, extension);
 
-  const bool is_3gp = extension == "3gp";
-  const bool is_dvd = choices.format == "mpg2";
-  const int sample_rate = is_3gp ? k3gpSampleRate : is_dvd ? kDvdSampleRate : kSampleRate;
-  const int audio_channels = is_3gp ? k3gpChannels : channels;
-  const int audio_bit_rate = is_3gp ? k3gpAudioBitRate : choices.audio_bitrate;
-  p.aspect_choice = choices.aspect == 1 ? 1 : 2;
+  spec.aspect_choice = choices.aspect == 1 ? 1 : 2;
+  spec.width = choices.width;
+  spec.height = choices.height;
+  spec.frame_rate = choices.fps;
+  spec.video_bit_rate = choices.video_bitrate;
+  spec.sample_rate = sample_rate;
+  spec.channels = channels;
+  spec.audio_bit_rate = audio_bit_rate;
+  if (row && row->output_target == kDvdTarget)
+    spec.output_target = (choices.width == 720 && choices.height == 480) ? kDvdNtscTarget : kDvdTarget;
 
-  set_engine_parameters(choices.width, choices.height, choices.fps, choices.video_bitrate, sample_rate,
-                        audio_channels, audio_bit_rate);
-
-  if (choices.format == "mpg2")
-    p.output_target = (choices.width == 720 && choices.height == 480) ? kDvdNtscTarget : kDvdTarget;
-
-  p.input_path = source.string();
-  p.output_path = output.string();
+  spec.input_path = source.string();
+  spec.output_path = output.string();
   return output;
 }
 

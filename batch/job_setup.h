@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/job.h"
 #include "presets/conversion_settings.h"
 
 namespace batch {
@@ -23,10 +24,13 @@ struct JobChoices {
 // The choices of parsed control texts.
 JobChoices job_choices(const presets::ConversionSettings& settings);
 
-// The worker's per-row parameter steps: format table, output path, 3gp audio rule and channel count, aspect, set_engine_parameters, DVD target 8 for 720x480 else 7; stores input_path/output_path in engine::state().params. Returns the output path.
+// The worker's per-row parameter steps: the format's row (codec choices,
+// target, extension, audio rate, channels and fixed bit rate), a free output
+// name, the aspect, the sizes and rates, the DVD target (8 for 720x480, else
+// 7). Writes `spec`, the record the caller keeps from row to row: an unknown
+// format keeps the codec choices and target of the row before. Returns the
+// output path.
 std::filesystem::path prepare_job(const JobChoices& choices, const std::filesystem::path& source,
-                                  const std::string& title);
-void set_engine_parameters(int width, int height, float fps, int video_bit_rate, int sample_rate, int channels,
-                           int audio_bit_rate);
+                                  const std::string& title, engine::JobSpec& spec);
 
 }  // namespace batch

@@ -4,14 +4,14 @@
 #include <string>
 #include <thread>
 
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 
 namespace batch {
 
 double elapsed_seconds() {
-  auto& p = engine::progress();
+  auto& p = batch::progress();
   if (p.clock_running.load(std::memory_order_relaxed)) {
-    const uint32_t now = engine::millisecond_tick();
+    const uint32_t now = batch::millisecond_tick();
     // Unsigned subtraction: correct across a wrap of the 32-bit tick.
     p.elapsed_ms.store(now - p.job_start_time.load(std::memory_order_relaxed), std::memory_order_relaxed);
   }
@@ -42,7 +42,7 @@ int frames_per_second(int32_t frames, double seconds) {
 std::string statistics_text(int fps) { return "Statistics: " + std::to_string(fps) + " Fps"; }
 
 void show_progress(ProgressDisplay& display) {
-  auto& p = engine::progress();
+  auto& p = batch::progress();
   const int percent = percent_done(p.progress_position.load(std::memory_order_relaxed),
                                    p.input_size.load(std::memory_order_relaxed));
   display.set_progress_bar(percent);
@@ -57,7 +57,7 @@ void show_progress(ProgressDisplay& display) {
 }
 
 int progress_monitor(ProgressDisplay& display) {
-  auto& running = engine::progress().conversion_running;
+  auto& running = batch::progress().conversion_running;
   for (;;) {
     if (!running.load(std::memory_order_relaxed)) return 0;
     std::this_thread::sleep_for(kMonitorPeriod);

@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "engine/engine.h"
-#include "engine/hooks.h"
 #include "engine/output_packets.h"
 
 extern "C" {
@@ -19,47 +18,6 @@ extern "C" {
 namespace engine {
 
 namespace {
-
-// Converted samples before they enter the FIFO; grown on demand, kept for
-// the life of the process (one chunk at a time, worker thread only).
-class SampleBuffer {
- public:
-  ~SampleBuffer() { release(); }
-  // Room for `samples` per channel in `format` with `channels`; null on failure.
-  uint8_t** reserve(int samples, int channels, AVSampleFormat format) {
-    if (data_ && samples <= capacity_ && channels == channels_ && format == format_) return data_;
-    release();
-    if (av_samples_alloc_array_and_samples(&data_, nullptr, channels, samples, format, 0) < 0) {
-      data_ = nullptr;
-      return nullptr;
-    }
-    capacity_ = samples;
-    channels_ = channels;
-    format_ = format;
-    return data_;
-  }
-
- private:
-  void release() {
-    if (data_) av_freep(&data_[0]);
-    av_freep(&data_);
-    capacity_ = 0;
-  }
-  uint8_t** data_ = nullptr;
-  int capacity_ = 0;
-  int channels_ = 0;
-  AVSampleFormat format_ = AV_SAMPLE_FMT_NONE;
-};
-
-SampleBuffer& convert_buffer() {
-  static SampleBuffer buffer;
-  return buffer;
-}
-
-AVFrame* encoder_frame() {
-  static FramePtr frame(av_frame_alloc());
-  return frame.get();
-}
 
 // The channel layout to use for `layout`: itself when it is a proper one,
 // else the default order for its channel count.
@@ -119,7 +77,7 @@ bool made_for(SwrContext* swr, const AVFrame* in, int in_rate) {
 
 // Step 2 of the chunk: the resampler, made once per stream (and again when
 // the input changes shape). False when it cannot be made.
-bool ensure_resampler(OutputStream& ost, const AVCodecContext* enc, const AVFrame* in, int in_rate) {
+bool ensure_resampler(Job& job, OutputStream& ost, const AVCodecContext* enc, const AVFrame* in, int in_rate) {
   if (ost.resampler && made_for(ost.resampler.get(), in, in_rate)) return true;
   // Sound this job could not convert once stays unconverted: one box per
   // job, not one per chunk.
@@ -129,7 +87,7 @@ bool ensure_resampler(OutputStream& ost, const AVCodecContext* enc, const AVFram
   ost.resampler = make_converter(enc, in, in_rate, true);
   if (!ost.resampler) {
     ost.resampler_failed = true;
-    show_message_box("Error: Can not resample audio channels (Hz)", "Error");
+    show_message_box(job, "Error: Can not resample audio channels (Hz)", "Error");
     return false;
   }
   return true;
@@ -148,10 +106,10 @@ bool ensure_converter(OutputStream& ost, const AVCodecContext* enc, const AVFram
 
 // Runs `swr` over the chunk into the shared buffer; the sample count per
 // channel, negative on failure.
-int convert(SwrContext* swr, const AVCodecContext* enc, const AVFrame* in, uint8_t*** out) {
+int convert(Job& job, SwrContext* swr, const AVCodecContext* enc, const AVFrame* in, uint8_t*** out) {
   const int room = swr_get_out_samples(swr, in->nb_samples);
   if (room < 0) return -1;
-  uint8_t** data = convert_buffer().reserve(std::max(room, 1), enc->ch_layout.nb_channels, enc->sample_fmt);
+  uint8_t** data = job.buffers.converted.reserve(std::max(room, 1), enc->ch_layout.nb_channels, enc->sample_fmt);
   if (!data) return -1;
   *out = data;
   return swr_convert(swr, data, room, const_cast<const uint8_t**>(in->extended_data), in->nb_samples);
@@ -159,9 +117,9 @@ int convert(SwrContext* swr, const AVCodecContext* enc, const AVFrame* in, uint8
 
 // One encoder frame of `samples` from the FIFO; false when the encoder
 // refuses it (that frame is lost, later samples stay queued).
-bool encode_from_fifo(AVFormatContext* output, OutputStream& ost, int samples) {
+bool encode_from_fifo(Job& job, AVFormatContext* output, OutputStream& ost, int samples) {
   const AVCodecContext* enc = ost.encoder->context();
-  AVFrame* frame = encoder_frame();
+  AVFrame* frame = job.buffers.audio_frame.get();
   if (!frame) return false;
   av_frame_unref(frame);
   frame->nb_samples = samples;
@@ -176,13 +134,14 @@ bool encode_from_fifo(AVFormatContext* output, OutputStream& ost, int samples) {
   const int sent = ost.encoder->send_frame(frame);
   av_frame_unref(frame);
   if (sent < 0) return false;
-  write_ready_packets(output, ost);
+  write_ready_packets(job, output, ost);
   return true;
 }
 
 }  // namespace
 
-void write_audio_samples(AVFormatContext* output, OutputStream& ost, InputStream& ist, const AVFrame* samples) {
+void write_audio_samples(Job& job, AVFormatContext* output, OutputStream& ost, InputStream& ist,
+                         const AVFrame* samples) {
   if (!ost.encoder || !ost.encoder->is_open() || !samples || samples->nb_samples <= 0) return;
   AVCodecContext* enc = ost.encoder->context();
   const int out_channels = enc->ch_layout.nb_channels;
@@ -197,7 +156,7 @@ void write_audio_samples(AVFormatContext* output, OutputStream& ost, InputStream
   if (in_rate != enc->sample_rate) ost.audio_resample_needed = 1;
   SwrContext* swr = nullptr;
   if (ost.audio_resample_needed) {
-    if (!ensure_resampler(ost, enc, samples, in_rate)) return;
+    if (!ensure_resampler(job, ost, enc, samples, in_rate)) return;
     swr = ost.resampler.get();
   } else if (samples->format != enc->sample_fmt) {
     if (!ensure_converter(ost, enc, samples, in_rate)) return;
@@ -218,7 +177,7 @@ void write_audio_samples(AVFormatContext* output, OutputStream& ost, InputStream
   uint8_t** data = samples->extended_data;
   int count = samples->nb_samples;
   if (swr) {
-    count = convert(swr, enc, samples, &data);
+    count = convert(job, swr, enc, samples, &data);
     if (count < 0) return;
   }
   if (count == 0) return;
@@ -227,14 +186,14 @@ void write_audio_samples(AVFormatContext* output, OutputStream& ost, InputStream
     // Step 7a: whole encoder frames from the FIFO.
     if (av_audio_fifo_write(ost.audio_fifo.get(), reinterpret_cast<void**>(data), count) < count) return;
     while (av_audio_fifo_size(ost.audio_fifo.get()) >= enc->frame_size) {
-      if (!encode_from_fifo(output, ost, enc->frame_size)) return;
+      if (!encode_from_fifo(job, output, ost, enc->frame_size)) return;
       ost.sync_pts += enc->frame_size;
     }
     return;
   }
 
   // Step 7b: sample-by-sample encoders take the whole chunk at once.
-  AVFrame* frame = encoder_frame();
+  AVFrame* frame = job.buffers.audio_frame.get();
   if (!frame) return;
   av_frame_unref(frame);
   frame->nb_samples = count;
@@ -247,7 +206,7 @@ void write_audio_samples(AVFormatContext* output, OutputStream& ost, InputStream
   ost.sync_pts += count;
   const int sent = ost.encoder->send_frame(frame);
   av_frame_unref(frame);
-  if (sent >= 0) write_ready_packets(output, ost);
+  if (sent >= 0) write_ready_packets(job, output, ost);
 }
 
 }  // namespace engine

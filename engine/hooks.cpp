@@ -9,14 +9,6 @@ Hooks& hooks() {
   return h;
 }
 
-void show_message_box(const std::string& text, const std::string& caption) {
-  if (hooks().message_box) {
-    hooks().message_box(text, caption);
-    return;
-  }
-  std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-}
-
 void clear_preview() {
   if (hooks().clear_preview) hooks().clear_preview();
 }

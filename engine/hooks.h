@@ -1,8 +1,8 @@
 #pragma once
-// The engine's ways out to the window: its three message boxes and the
-// preview. The window installs them at start; without a window (the
-// command-line tool, tests) the message boxes go to stderr and the preview
-// calls do nothing.
+// The window's display callbacks: its message boxes and the preview. The
+// window installs them once at start; the batch hands them to each job
+// through its JobHooks. They belong to the process's one window, not to any
+// job. Without a window (the command-line tool, tests) they stay empty.
 
 #include <atomic>
 #include <functional>
@@ -26,15 +26,13 @@ struct Hooks {
 
 Hooks& hooks();
 
-// Calls hooks().message_box, or writes "caption: text" to stderr without one.
-void show_message_box(const std::string& text, const std::string& caption);
 // Calls the preview hooks when installed.
 void clear_preview();
 void show_preview_picture(const AVFrame* picture, const AVCodecContext* decoder);
 
-// Decoded pictures left before the next shown one: decremented by the packet
-// step for every decoded picture, set back to 10 when a picture is shown.
-// Starts at 10 and is never reset between jobs.
+// Decoded pictures left before the next shown one: decremented by the jobs'
+// packet step for every decoded picture (through JobHooks), set back to 10
+// when a picture is shown. Starts at 10 and is never reset between jobs.
 std::atomic<int>& preview_countdown();
 
 }  // namespace engine

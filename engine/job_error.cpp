@@ -22,18 +22,10 @@ const char* stage_name(Stage stage) {
   return "";
 }
 
-void note_error(Stage stage, int code) {
-  JobError& kept = state().job_error;
-  if (kept || stage == Stage::none) return;
-  kept.stage = stage;
-  kept.code = code;
-}
-
-const JobError& job_error() { return state().job_error; }
-
-void reset_job_error() {
-  state().job_error = {};
-  state().packets_written = 0;
+void note_error(Job& job, Stage stage, int code) {
+  if (job.error || stage == Stage::none) return;
+  job.error.stage = stage;
+  job.error.code = code;
 }
 
 }  // namespace engine

@@ -30,12 +30,9 @@ struct JobError {
 // "writing the trailer", ...: the stage as a reason's context.
 const char* stage_name(Stage stage);
 
+struct Job;
+
 // Keeps `code` as the job's error unless an earlier one is kept already.
-// Worker thread only, like every engine step.
-void note_error(Stage stage, int code);
-// The job's error so far; the job resets it (and the packet count) at its
-// start.
-const JobError& job_error();
-void reset_job_error();
+void note_error(Job& job, Stage stage, int code);
 
 }  // namespace engine

@@ -28,8 +28,8 @@ const AVCodec* decoder_by_name(const std::optional<std::string>& name) {
 }
 
 // Consumes the per-type codec names and both forced formats.
-void finish_open() {
-  auto& s = state().settings;
+void finish_open(Job& job) {
+  auto& s = job.settings;
   s.forced_input_format = nullptr;
   s.forced_output_format = nullptr;
   s.video_codec_name.reset();
@@ -39,15 +39,15 @@ void finish_open() {
 
 }  // namespace
 
-void open_input(const std::string& path) {
-  auto& s = state().settings;
-  auto& t = state().tables;
-  auto& reg = state().options;
-  if (t.input_file_count >= kMaxFiles || path.empty()) return finish_open();
+void open_input(Job& job, const std::string& path) {
+  auto& s = job.settings;
+  auto& t = job.tables;
+  auto& reg = *job.options;
+  if (t.input_file_count >= kMaxFiles || path.empty()) return finish_open(job);
 
   AVFormatContext* raw = avformat_alloc_context();
-  if (!raw) return finish_open();
-  apply_registered_options(reg.format_option_defaults, raw, AV_OPT_FLAG_DECODING_PARAM);
+  if (!raw) return finish_open(job);
+  apply_registered_options(job, reg.format_option_defaults, raw, AV_OPT_FLAG_DECODING_PARAM);
   raw->video_codec_id = lookup_codec_id(s.video_codec_name ? s.video_codec_name->c_str() : nullptr,
                                         AVMEDIA_TYPE_VIDEO, false);
   raw->audio_codec_id = lookup_codec_id(s.audio_codec_name ? s.audio_codec_name->c_str() : nullptr,
@@ -55,23 +55,22 @@ void open_input(const std::string& path) {
   raw->subtitle_codec_id = lookup_codec_id(s.subtitle_codec_name ? s.subtitle_codec_name->c_str() : nullptr,
                                            AVMEDIA_TYPE_SUBTITLE, false);
   raw->flags |= AVFMT_FLAG_NONBLOCK;
-  raw->interrupt_callback = {interrupt_requested, nullptr};
 
   // The "file:" prefix keeps a name with a ':' from being taken for a
   // network or other protocol.
   const std::string url = "file:" + path;
   if (const int opened = avformat_open_input(&raw, url.c_str(), s.forced_input_format, nullptr); opened < 0) {
-    note_error(Stage::open_input, opened);
-    return finish_open();  // the library freed the context
+    note_error(job, Stage::open_input, opened);
+    return finish_open(job);  // the library freed the context
   }
   InputContextPtr ic(raw);
   if (const int found = avformat_find_stream_info(ic.get(), nullptr); found < 0) {
-    note_error(Stage::open_input, found);
-    return finish_open();
+    note_error(job, Stage::open_input, found);
+    return finish_open(job);
   }
   const int64_t timestamp = ic->start_time != AV_NOPTS_VALUE ? ic->start_time : 0;
 
-  if (t.input_codec_count + static_cast<int>(ic->nb_streams) > kMaxCodecEntries) return finish_open();
+  if (t.input_codec_count + static_cast<int>(ic->nb_streams) > kMaxCodecEntries) return finish_open(job);
   auto file = std::make_unique<InputFile>();
   std::vector<const AVCodec*> named(ic->nb_streams, nullptr);
   for (unsigned i = 0; i < ic->nb_streams; ++i) {
@@ -86,17 +85,17 @@ void open_input(const std::string& path) {
       case AVMEDIA_TYPE_DATA:
       case AVMEDIA_TYPE_ATTACHMENT:
       case AVMEDIA_TYPE_UNKNOWN: break;
-      default: return finish_open();
+      default: return finish_open(job);
     }
     named[i] = chosen;
     const AVCodec* decoder = chosen ? chosen : avcodec_find_decoder(par->codec_id);
     CodecContextPtr dec(avcodec_alloc_context3(decoder));
-    if (!dec || avcodec_parameters_to_context(dec.get(), par) < 0) return finish_open();
+    if (!dec || avcodec_parameters_to_context(dec.get(), par) < 0) return finish_open(job);
     dec->pkt_timebase = st->time_base;
     dec->thread_count = 1;
 
     if (type == AVMEDIA_TYPE_VIDEO) {
-      apply_registered_options(reg.codec_option_defaults[AVMEDIA_TYPE_VIDEO].get(), dec.get(),
+      apply_registered_options(job, reg.codec_option_defaults[AVMEDIA_TYPE_VIDEO].get(), dec.get(),
                                AV_OPT_FLAG_DECODING_PARAM | AV_OPT_FLAG_VIDEO_PARAM);
       s.frame_width = par->width;
       s.frame_height = par->height;
@@ -107,7 +106,7 @@ void open_input(const std::string& path) {
       s.frame_rate = st->r_frame_rate;
       if (s.video_disabled) st->discard = AVDISCARD_ALL;
     } else if (type == AVMEDIA_TYPE_AUDIO) {
-      apply_registered_options(reg.codec_option_defaults[AVMEDIA_TYPE_AUDIO].get(), dec.get(),
+      apply_registered_options(job, reg.codec_option_defaults[AVMEDIA_TYPE_AUDIO].get(), dec.get(),
                                AV_OPT_FLAG_DECODING_PARAM | AV_OPT_FLAG_AUDIO_PARAM);
       s.audio_channel_layout = par->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? par->ch_layout.u.mask : 0;
       s.audio_channels = par->ch_layout.nb_channels;
@@ -129,7 +128,7 @@ void open_input(const std::string& path) {
   file->context = std::move(ic);
   t.input_files[index] = std::move(file);
   t.input_file_count = index + 1;
-  finish_open();
+  finish_open(job);
 }
 
 }  // namespace engine

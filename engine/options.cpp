@@ -61,7 +61,7 @@ const char* library_option_name(const char* name) {
 // Private options of the MPEG program-stream muxers ("muxrate", "preload"):
 // a plain format context does not know them, so they are kept aside and
 // handed to the muxer when its header is written.
-bool set_muxer_private_option(const char* name, const char* value) {
+bool set_muxer_private_option(Job& job, const char* name, const char* value) {
   const AVOutputFormat* mpeg = av_guess_format("dvd", nullptr, nullptr);
   if (!mpeg || !mpeg->priv_class) return false;
   const AVClass* cls = mpeg->priv_class;
@@ -72,7 +72,7 @@ bool set_muxer_private_option(const char* name, const char* value) {
     long long v = std::strtoll(value, &end, 10);
     if (end == value || *end != '\0' || v < o->min || v > o->max) return false;
   }
-  return av_dict_set(&state().options.muxer_private_options, name, value, 0) >= 0;
+  return av_dict_set(&job.options->muxer_private_options, name, value, 0) >= 0;
 }
 
 // Sets `name` on one object when it has such an option carrying `mask`.
@@ -87,9 +87,9 @@ int try_set(void* object, const char* name, const char* value, int mask, const c
 
 }  // namespace
 
-void apply_video_settings() {
-  auto& s = state().settings;
-  const auto& p = state().params;
+void apply_video_settings(Job& job) {
+  auto& s = job.settings;
+  const auto& p = job.spec;
   const int vc = p.video_codec_choice;
   const VideoChoice choice = (vc >= 1 && vc <= 15) ? kVideoChoices[vc] : kVideoChoices[0];
   s.video_codec_id = choice.id;
@@ -97,7 +97,7 @@ void apply_video_settings() {
 
   // Later rules override earlier ones; values outside every rule keep the
   // input's rate.
-  const double r = p.requested_frame_rate;
+  const double r = p.frame_rate;
   if (r == 10 || r == 15 || r == 25 || r == 30 || r == 24 || r == 60) s.frame_rate = {static_cast<int>(r), 1};
   if (r >= 29 && r < 30) s.frame_rate = {30000, 1001};
   if (r >= 23 && r < 24) s.frame_rate = {24000, 1001};
@@ -108,28 +108,28 @@ void apply_video_settings() {
   if (r >= 6 && r < 7) s.frame_rate = {25, 4};
   if (r >= 5 && r < 6) s.frame_rate = {6000, 1001};
 
-  s.frame_width = p.requested_width;
-  s.frame_height = p.requested_height;
-  if (p.aspect_choice >= 1 && p.aspect_choice <= 7) parse_aspect_ratio(kAspectTexts[p.aspect_choice]);
+  s.frame_width = p.width;
+  s.frame_height = p.height;
+  if (p.aspect_choice >= 1 && p.aspect_choice <= 7) parse_aspect_ratio(job, kAspectTexts[p.aspect_choice]);
 
   const std::string maxrate = p.video_bit_rate >= 9000001 ? std::to_string(p.video_bit_rate) : "9000000";
-  set_option("maxrate", maxrate.c_str());
-  set_option("minrate", "0");
+  set_option(job, "maxrate", maxrate.c_str());
+  set_option(job, "minrate", "0");
 }
 
-void choose_audio_codec() {
-  auto& s = state().settings;
-  const auto& p = state().params;
-  s.audio_channels = p.requested_channels;
-  s.audio_sample_rate = p.requested_sample_rate;
-  s.audio_bit_rate = p.requested_audio_bit_rate;
+void choose_audio_codec(Job& job) {
+  auto& s = job.settings;
+  const auto& p = job.spec;
+  s.audio_channels = p.channels;
+  s.audio_sample_rate = p.sample_rate;
+  s.audio_bit_rate = p.audio_bit_rate;
   const int ac = p.audio_codec_choice;
   s.audio_codec_id = (ac >= 1 && ac <= 8) ? kAudioChoices[ac] : kAudioChoices[0];
 }
 
-int set_option(const char* name, const char* value) {
+int set_option(Job& job, const char* name, const char* value) {
   if (!name || !value || !*name) return -1;
-  auto& reg = state().options;
+  auto& reg = *job.options;
   const char* lib_name = library_option_name(name);
   static const int kTypeMasks[5] = {AV_OPT_FLAG_VIDEO_PARAM, AV_OPT_FLAG_AUDIO_PARAM, 0,
                                     AV_OPT_FLAG_SUBTITLE_PARAM, 0};
@@ -142,7 +142,7 @@ int set_option(const char* name, const char* value) {
     if (r != 0) taken = r;
   }
   if (taken == 0) taken = try_set(reg.format_option_defaults, lib_name, value, 0, &found);
-  if (taken == 0 && set_muxer_private_option(lib_name, value)) return 0;
+  if (taken == 0 && set_muxer_private_option(job, lib_name, value)) return 0;
   if (taken == 0) taken = try_set(reg.scaler_option_defaults, lib_name, value, 0, &found);
   if (taken == 0) {
     int type;
@@ -165,9 +165,9 @@ int set_option(const char* name, const char* value) {
   return 0;
 }
 
-void apply_registered_options(void* source, void* target, int flags) {
+void apply_registered_options(const Job& job, void* source, void* target, int flags) {
   if (!source || !target) return;
-  for (const std::string& name : state().options.option_names) {
+  for (const std::string& name : job.options->option_names) {
     const AVOption* o = av_opt_find(source, name.c_str(), nullptr, flags, 0);
     if (!o || (o->flags & flags) != flags) continue;
     uint8_t* text = nullptr;
@@ -213,7 +213,7 @@ void choose_codec_name(std::optional<std::string>& slot, const char* name) {
     slot.reset();
 }
 
-void parse_aspect_ratio(const char* text) {
+void parse_aspect_ratio(Job& job, const char* text) {
   if (!text) return;
   double ratio;
   if (const char* colon = std::strchr(text, ':')) {
@@ -228,11 +228,11 @@ void parse_aspect_ratio(const char* text) {
   }
   // A negative or non-finite ratio would give a meaningless sample aspect.
   if (!(ratio > 0) || !std::isfinite(ratio)) return;
-  state().settings.frame_aspect_ratio = static_cast<float>(ratio);
+  job.settings.frame_aspect_ratio = static_cast<float>(ratio);
 }
 
-void force_container(const char* name) {
-  auto& s = state().settings;
+void force_container(Job& job, const char* name) {
+  auto& s = job.settings;
   s.forced_input_format = name ? av_find_input_format(name) : nullptr;
   s.forced_output_format = name ? av_guess_format(name, nullptr, nullptr) : nullptr;
 }

@@ -15,55 +15,55 @@ namespace engine {
 namespace {
 
 // Consumes both forced formats, as every end of create_output_file does.
-void clear_forced_formats() {
-  state().settings.forced_output_format = nullptr;
-  state().settings.forced_input_format = nullptr;
+void clear_forced_formats(Job& job) {
+  job.settings.forced_output_format = nullptr;
+  job.settings.forced_input_format = nullptr;
 }
 
-void set_dvd_options(const char* gop) {
-  const std::string rate = std::to_string(state().params.video_bit_rate);
-  set_option("gop", gop);
-  set_option("b", rate.c_str());
-  set_option("maxrate", rate.c_str());
-  set_option("minrate", "0");
-  set_option("bufsize", "1835008");
-  set_option("packetsize", "2048");
-  set_option("muxrate", "10080000");
+void set_dvd_options(Job& job, const char* gop) {
+  const std::string rate = std::to_string(job.spec.video_bit_rate);
+  set_option(job, "gop", gop);
+  set_option(job, "b", rate.c_str());
+  set_option(job, "maxrate", rate.c_str());
+  set_option(job, "minrate", "0");
+  set_option(job, "bufsize", "1835008");
+  set_option(job, "packetsize", "2048");
+  set_option(job, "muxrate", "10080000");
 }
 
 // The container and options of `output_target`.
-const AVOutputFormat* apply_output_target() {
-  auto& s = state().settings;
-  const auto& p = state().params;
+const AVOutputFormat* apply_output_target(Job& job) {
+  auto& s = job.settings;
+  const auto& p = job.spec;
   switch (p.output_target) {
     case 3: return av_guess_format("psp", nullptr, nullptr);
-    case 7: set_dvd_options("15"); return av_guess_format("dvd", nullptr, nullptr);
-    case 8: set_dvd_options("18"); return av_guess_format("dvd", nullptr, nullptr);
+    case 7: set_dvd_options(job, "15"); return av_guess_format("dvd", nullptr, nullptr);
+    case 8: set_dvd_options(job, "18"); return av_guess_format("dvd", nullptr, nullptr);
     case 9:
       choose_codec_name(s.video_codec_name, "mpeg1video");
       choose_codec_name(s.audio_codec_name, "mp2");
-      force_container("vcd");
-      set_option("gop", "15");
-      set_option("b", "1150000");
-      set_option("maxrate", "1150000");
-      set_option("minrate", "1150000");
-      set_option("bufsize", "327680");
-      set_option("ab", "224000");
+      force_container(job, "vcd");
+      set_option(job, "gop", "15");
+      set_option(job, "b", "1150000");
+      set_option(job, "maxrate", "1150000");
+      set_option(job, "minrate", "1150000");
+      set_option(job, "bufsize", "327680");
+      set_option(job, "ab", "224000");
       s.audio_sample_rate = 44100;
       s.audio_channels = 2;
-      set_option("packetsize", "2324");
-      set_option("muxrate", "1411200");
+      set_option(job, "packetsize", "2324");
+      set_option(job, "muxrate", "1411200");
       s.mux_preload = 0.44f;
       return s.forced_output_format;
     default: {
       const std::string rate = std::to_string(p.video_bit_rate);
-      set_option("gop", "15");
-      set_option("b", rate.c_str());
-      set_option("maxrate", rate.c_str());
-      set_option("minrate", rate.c_str());
-      set_option("bufsize", "1835008");
-      set_option("packetsize", "2048");
-      set_option("muxrate", "10080000");
+      set_option(job, "gop", "15");
+      set_option(job, "b", rate.c_str());
+      set_option(job, "maxrate", rate.c_str());
+      set_option(job, "minrate", rate.c_str());
+      set_option(job, "bufsize", "1835008");
+      set_option(job, "packetsize", "2048");
+      set_option(job, "muxrate", "10080000");
       return av_guess_format(nullptr, p.output_path.c_str(), nullptr);
     }
   }
@@ -72,11 +72,11 @@ const AVOutputFormat* apply_output_target() {
 // Creates the file only when no file of that name exists and hands its
 // descriptor to the muxer. False (leaving nothing behind) on any failure,
 // with the reason kept as the job's error.
-bool create_exclusively(OutputFile& file, const std::string& path) {
+bool create_exclusively(Job& job, OutputFile& file, const std::string& path) {
   int error = 0;
   file.sink = OutputSink::create(path, error);
   if (!file.sink) {
-    note_error(Stage::create_output, error);
+    note_error(job, Stage::create_output, error);
     return false;
   }
   AVFormatContext* oc = file.context.get();
@@ -87,9 +87,9 @@ bool create_exclusively(OutputFile& file, const std::string& path) {
 
 }  // namespace
 
-MediaTypes scan_input_media_types() {
+MediaTypes scan_input_media_types(const Job& job) {
   MediaTypes found;
-  const auto& t = state().tables;
+  const auto& t = job.tables;
   for (int f = 0; f < t.input_file_count; ++f) {
     const AVFormatContext* ic = t.input_files[f]->context.get();
     for (unsigned i = 0; i < ic->nb_streams; ++i) {
@@ -104,31 +104,30 @@ MediaTypes scan_input_media_types() {
   return found;
 }
 
-void create_output_file() {
-  auto& s = state().settings;
-  auto& t = state().tables;
-  const auto& p = state().params;
-  if (t.output_file_count >= kMaxFiles) return clear_forced_formats();
+void create_output_file(Job& job) {
+  auto& s = job.settings;
+  auto& t = job.tables;
+  const auto& p = job.spec;
+  if (t.output_file_count >= kMaxFiles) return clear_forced_formats(job);
 
   auto file = std::make_unique<OutputFile>();
   file->context.reset(avformat_alloc_context());
   AVFormatContext* oc = file->context.get();
-  if (!oc) return clear_forced_formats();
+  if (!oc) return clear_forced_formats(job);
 
-  const AVOutputFormat* format = s.forced_output_format ? s.forced_output_format : apply_output_target();
+  const AVOutputFormat* format = s.forced_output_format ? s.forced_output_format : apply_output_target(job);
   if (!format) {
-    note_error(Stage::create_output, AVERROR_MUXER_NOT_FOUND);
-    return clear_forced_formats();
+    note_error(job, Stage::create_output, AVERROR_MUXER_NOT_FOUND);
+    return clear_forced_formats(job);
   }
   oc->oformat = format;
   oc->url = av_strdup(p.output_path.c_str());
-  oc->interrupt_callback = {interrupt_requested, nullptr};
 
   bool video = format->video_codec != AV_CODEC_ID_NONE || s.video_codec_name;
   bool audio = format->audio_codec != AV_CODEC_ID_NONE || s.audio_codec_name;
   bool subtitle = format->subtitle_codec != AV_CODEC_ID_NONE || s.subtitle_codec_name;
   if (t.input_file_count > 0) {
-    const MediaTypes in = scan_input_media_types();
+    const MediaTypes in = scan_input_media_types(job);
     video = video && in.video;
     audio = audio && in.audio;
     subtitle = subtitle && in.subtitle;
@@ -136,24 +135,24 @@ void create_output_file() {
   if (s.video_disabled) video = false;
   if (s.audio_disabled) audio = false;
   if (s.subtitle_disabled) subtitle = false;
-  if (t.output_codec_count + 3 > kMaxCodecEntries) return clear_forced_formats();
+  if (t.output_codec_count + 3 > kMaxCodecEntries) return clear_forced_formats(job);
 
   // A stop after the streams were added takes their codec table entries back.
   const int codec_count_before = t.output_codec_count;
   auto stop = [&] {
     for (int i = codec_count_before; i < t.output_codec_count; ++i) t.output_codecs[i] = nullptr;
     t.output_codec_count = codec_count_before;
-    clear_forced_formats();
+    clear_forced_formats(job);
   };
-  if (video) add_video_stream(*file);
-  if (audio) add_audio_stream(*file);
-  if (subtitle) add_subtitle_stream(*file);
+  if (video) add_video_stream(job, *file);
+  if (audio) add_audio_stream(job, *file);
+  if (subtitle) add_subtitle_stream(job, *file);
 
   if (!(format->flags & AVFMT_NOFILE)) {
     if ((format->flags & AVFMT_NEEDNUMBER) && !av_filename_number_test(p.output_path.c_str()))
       return stop();
     // Never ask and never overwrite: an existing name means no output.
-    if (p.output_path.empty() || !create_exclusively(*file, p.output_path)) return stop();
+    if (p.output_path.empty() || !create_exclusively(job, *file, p.output_path)) return stop();
   }
 
   // Muxer timing: preload in microseconds (a private option of the MPEG
@@ -164,11 +163,11 @@ void create_output_file() {
   oc->max_delay = 699999;
   oc->flags |= AVFMT_FLAG_NONBLOCK;
 
-  apply_registered_options(state().options.format_option_defaults, oc, AV_OPT_FLAG_ENCODING_PARAM);
-  av_dict_copy(&file->muxer_options, state().options.muxer_private_options, 0);
+  apply_registered_options(job, job.options->format_option_defaults, oc, AV_OPT_FLAG_ENCODING_PARAM);
+  av_dict_copy(&file->muxer_options, job.options->muxer_private_options, 0);
 
   t.output_files[t.output_file_count++] = std::move(file);
-  clear_forced_formats();
+  clear_forced_formats(job);
 }
 
 }  // namespace engine

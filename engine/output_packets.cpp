@@ -4,17 +4,8 @@
 
 namespace engine {
 
-namespace {
-
-AVPacket* reusable_packet() {
-  static PacketPtr packet(av_packet_alloc());
-  return packet.get();
-}
-
-}  // namespace
-
-void write_ready_packets(AVFormatContext* output, OutputStream& ost) {
-  AVPacket* packet = reusable_packet();
+void write_ready_packets(Job& job, AVFormatContext* output, OutputStream& ost) {
+  AVPacket* packet = job.buffers.encoded.get();
   if (!packet || !ost.encoder) return;
   const AVCodecContext* enc = ost.encoder->context();
   const bool audio = enc->codec_type == AVMEDIA_TYPE_AUDIO;
@@ -23,7 +14,7 @@ void write_ready_packets(AVFormatContext* output, OutputStream& ost) {
     packet->stream_index = ost.stream_index;
     if (audio) packet->flags |= AV_PKT_FLAG_KEY;
     if (frame_ticks && packet->duration <= 0) packet->duration = 1;
-    write_packet(output, ost, packet, enc->time_base);
+    write_packet(job, output, ost, packet, enc->time_base);
     av_packet_unref(packet);
   }
 }

@@ -10,6 +10,6 @@ namespace engine {
 // is drained). Audio packets are all key frames; a video packet without a
 // duration lasts one frame, so that containers with edit lists (MP4, 3GP)
 // keep the last picture.
-void write_ready_packets(AVFormatContext* output, OutputStream& ost);
+void write_ready_packets(Job& job, AVFormatContext* output, OutputStream& ost);
 
 }  // namespace engine

@@ -32,16 +32,16 @@ Encoder* add_stream(OutputFile& output, AVMediaType type) {
 }
 
 // When the container wants global headers, the encoder writes them there.
-void set_global_header(AVFormatContext* oc, AVCodecContext* c, AVMediaType type) {
+void set_global_header(Job& job, AVFormatContext* oc, AVCodecContext* c, AVMediaType type) {
   if (!(oc->oformat->flags & AVFMT_GLOBALHEADER)) return;
   c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  if (auto& entry = state().options.codec_option_defaults[type]) entry->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if (auto& entry = job.options->codec_option_defaults[type]) entry->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 }
 
 // The encoder by name (recorded in output_codecs) or by codec id.
-const EncoderDescriptor* choose_encoder(std::optional<std::string>& name, AVCodecID default_id, AVMediaType type,
+const EncoderDescriptor* choose_encoder(Job& job, std::optional<std::string>& name, AVCodecID default_id, AVMediaType type,
                                         AVCodecContext* c) {
-  auto& t = state().tables;
+  auto& t = job.tables;
   const EncoderDescriptor* d;
   if (name) {
     c->codec_id = lookup_codec_id(name->c_str(), type, true);
@@ -64,19 +64,19 @@ bool listed(const T* list, T value, End end) {
 
 }  // namespace
 
-void add_video_stream(OutputFile& output) {
-  auto& s = state().settings;
+void add_video_stream(Job& job, OutputFile& output) {
+  auto& s = job.settings;
   Encoder* encoder = add_stream(output, AVMEDIA_TYPE_VIDEO);
   if (!encoder) return;
   AVCodecContext* c = encoder->context();
   AVStream* st = output.context->streams[output.context->nb_streams - 1];
   if (s.video_codec_tag) c->codec_tag = s.video_codec_tag;
-  set_global_header(output.context.get(), c, AVMEDIA_TYPE_VIDEO);
+  set_global_header(job, output.context.get(), c, AVMEDIA_TYPE_VIDEO);
 
-  apply_video_settings();
+  apply_video_settings(job);
   AVRational fps = (s.frame_rate.num > 0 && s.frame_rate.den > 0) ? s.frame_rate : AVRational{25, 1};
-  const EncoderDescriptor* d = choose_encoder(s.video_codec_name, s.video_codec_id, AVMEDIA_TYPE_VIDEO, c);
-  apply_registered_options(state().options.codec_option_defaults[AVMEDIA_TYPE_VIDEO].get(), c,
+  const EncoderDescriptor* d = choose_encoder(job, s.video_codec_name, s.video_codec_id, AVMEDIA_TYPE_VIDEO, c);
+  apply_registered_options(job, job.options->codec_option_defaults[AVMEDIA_TYPE_VIDEO].get(), c,
                            AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_VIDEO_PARAM);
   if (d && d->supported_framerates) fps = d->supported_framerates[av_find_nearest_q_idx(fps, d->supported_framerates)];
 
@@ -96,24 +96,24 @@ void add_video_stream(OutputFile& output) {
   c->thread_count = 1;
   if (c->rc_initial_buffer_occupancy == 0) c->rc_initial_buffer_occupancy = c->rc_buffer_size * 3 / 4;
 
-  state().tables.output_codec_count++;
+  job.tables.output_codec_count++;
   s.video_disabled = 0;
   s.video_codec_name.reset();
 }
 
-void add_audio_stream(OutputFile& output) {
-  auto& s = state().settings;
+void add_audio_stream(Job& job, OutputFile& output) {
+  auto& s = job.settings;
   Encoder* encoder = add_stream(output, AVMEDIA_TYPE_AUDIO);
   if (!encoder) return;
   AVCodecContext* c = encoder->context();
-  set_global_header(output.context.get(), c, AVMEDIA_TYPE_AUDIO);
+  set_global_header(job, output.context.get(), c, AVMEDIA_TYPE_AUDIO);
 
-  apply_registered_options(state().options.codec_option_defaults[AVMEDIA_TYPE_AUDIO].get(), c,
+  apply_registered_options(job, job.options->codec_option_defaults[AVMEDIA_TYPE_AUDIO].get(), c,
                            AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_AUDIO_PARAM);
-  choose_audio_codec();
+  choose_audio_codec(job);
   const AVCodecID audio_id =
       s.audio_codec_id != AV_CODEC_ID_NONE ? s.audio_codec_id : output.context->oformat->audio_codec;
-  const EncoderDescriptor* d = choose_encoder(s.audio_codec_name, audio_id, AVMEDIA_TYPE_AUDIO, c);
+  const EncoderDescriptor* d = choose_encoder(job, s.audio_codec_name, audio_id, AVMEDIA_TYPE_AUDIO, c);
 
   // The input's channel layout only when it has the requested channel count;
   // otherwise the usual layout for that count.
@@ -128,7 +128,7 @@ void add_audio_stream(OutputFile& output) {
   if (d && d->sample_fmts && !listed(d->sample_fmts, c->sample_fmt, AV_SAMPLE_FMT_NONE))
     c->sample_fmt = d->sample_fmts[0];
 
-  state().tables.output_codec_count++;
+  job.tables.output_codec_count++;
   c->bit_rate = s.audio_bit_rate;
   c->sample_rate = s.audio_sample_rate;
   c->time_base = {1, s.audio_sample_rate > 0 ? s.audio_sample_rate : 1};
@@ -136,15 +136,15 @@ void add_audio_stream(OutputFile& output) {
   s.audio_codec_name.reset();
 }
 
-void add_subtitle_stream(OutputFile& output) {
-  auto& s = state().settings;
-  auto& t = state().tables;
+void add_subtitle_stream(Job& job, OutputFile& output) {
+  auto& s = job.settings;
+  auto& t = job.tables;
   Encoder* encoder = add_stream(output, AVMEDIA_TYPE_SUBTITLE);
   if (!encoder) return;
   AVCodecContext* c = encoder->context();
   // Registered subtitle options go into the new context, as for video and
   // audio.
-  apply_registered_options(state().options.codec_option_defaults[AVMEDIA_TYPE_SUBTITLE].get(), c,
+  apply_registered_options(job, job.options->codec_option_defaults[AVMEDIA_TYPE_SUBTITLE].get(), c,
                            AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_SUBTITLE_PARAM);
   const char* name = s.subtitle_codec_name ? s.subtitle_codec_name->c_str() : nullptr;
   c->codec_id = lookup_codec_id(name, AVMEDIA_TYPE_SUBTITLE, true);

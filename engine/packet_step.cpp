@@ -5,9 +5,7 @@
 #include <cstdio>
 
 #include "engine/engine.h"
-#include "engine/hooks.h"
 #include "engine/output_packets.h"
-#include "engine/progress.h"
 
 extern "C" {
 #include <libavutil/audio_fifo.h>
@@ -19,18 +17,6 @@ namespace engine {
 namespace {
 
 constexpr int64_t kMicroseconds = 1000000;
-
-// Reused decoded frame: the step runs on the worker thread only, one packet
-// at a time, so one frame serves every call.
-AVFrame* decoded_frame() {
-  static FramePtr frame(av_frame_alloc());
-  return frame.get();
-}
-
-AVPacket* subtitle_packet() {
-  static PacketPtr packet(av_packet_alloc());
-  return packet.get();
-}
 
 // Input clock after a decoded picture: the decoder's frame period times the
 // ticks this picture lasts (a field-repeat flag from the parser adds one).
@@ -51,35 +37,36 @@ void advance_audio_clock(InputStream& ist, const AVFrame* frame) {
 
 // Counts the picture for the progress display and shows one in ten in the
 // preview while the option is on.
-void note_picture(const InputStream& ist, const AVFrame* frame) {
-  const int left = preview_countdown().fetch_sub(1, std::memory_order_relaxed) - 1;
-  if (progress().preview.load(std::memory_order_relaxed) && left <= 0)
-    show_preview_picture(frame, ist.decoder);
-  progress().decoded_frame_count.fetch_add(1, std::memory_order_relaxed);
+void note_picture(Job& job, const InputStream& ist, const AVFrame* frame) {
+  const JobHooks& hooks = job.hooks;
+  const int left = hooks.preview_countdown ? hooks.preview_countdown->fetch_sub(1, std::memory_order_relaxed) - 1 : 1;
+  if (hooks.preview && hooks.preview->load(std::memory_order_relaxed) && left <= 0 && hooks.show_preview_picture)
+    hooks.show_preview_picture(frame, ist.decoder);
+  job.counters.decoded_frame_count.fetch_add(1, std::memory_order_relaxed);
 }
 
 // Hands one decoded frame to every output stream whose source is this input
 // stream. -1 when an output stream has a media type the step cannot feed.
-int dispatch_frame(Run& run, InputStream& ist, int ist_index, const AVFrame* frame) {
-  auto& files = state().tables.output_files;
+int dispatch_frame(Job& job, Run& run, InputStream& ist, int ist_index, const AVFrame* frame) {
+  auto& files = job.tables.output_files;
   for (auto& ost : run.output_streams) {
     if (ost->source_index != ist_index || !ost->encoder || !ost->encoder->context()) continue;
     AVFormatContext* output = files[ost->file_index]->context.get();
     switch (ost->encoder->context()->codec_type) {
-      case AVMEDIA_TYPE_VIDEO: write_video_frame(output, *ost, ist, frame); break;
-      case AVMEDIA_TYPE_AUDIO: write_audio_samples(output, *ost, ist, frame); break;
+      case AVMEDIA_TYPE_VIDEO: write_video_frame(job, output, *ost, frame); break;
+      case AVMEDIA_TYPE_AUDIO: write_audio_samples(job, output, *ost, ist, frame); break;
       default: return -1;
     }
   }
   return 0;
 }
 
-int dispatch_subtitle(Run& run, InputStream& ist, int ist_index, const AVSubtitle* subtitle, int64_t pts) {
-  auto& files = state().tables.output_files;
+int dispatch_subtitle(Job& job, Run& run, InputStream& ist, int ist_index, const AVSubtitle* subtitle, int64_t pts) {
+  auto& files = job.tables.output_files;
   for (auto& ost : run.output_streams) {
     if (ost->source_index != ist_index || !ost->encoder || !ost->encoder->context()) continue;
     if (ost->encoder->context()->codec_type != AVMEDIA_TYPE_SUBTITLE) return -1;
-    write_subtitle(files[ost->file_index]->context.get(), *ost, ist, subtitle, pts);
+    write_subtitle(job, files[ost->file_index]->context.get(), *ost, ist, subtitle, pts);
   }
   return 0;
 }
@@ -87,8 +74,8 @@ int dispatch_subtitle(Run& run, InputStream& ist, int ist_index, const AVSubtitl
 // Receives every frame the decoder has ready; one pass per frame. Ends at
 // "needs more input" (0) or, once drained, at end of stream (0); -1 on a
 // decode error.
-int receive_frames(Run& run, InputStream& ist, int ist_index) {
-  AVFrame* frame = decoded_frame();
+int receive_frames(Job& job, Run& run, InputStream& ist, int ist_index) {
+  AVFrame* frame = job.buffers.decoded.get();
   if (!frame) return -1;  // no decode buffer: a decode failure, never a write into nothing
   const bool video = ist.decoder->codec_type == AVMEDIA_TYPE_VIDEO;
   for (;;) {
@@ -97,20 +84,20 @@ int receive_frames(Run& run, InputStream& ist, int ist_index) {
     if (ret < 0) return -1;
     ist.pts = ist.next_pts;
     if (video) {
-      note_picture(ist, frame);
+      note_picture(job, ist, frame);
       advance_video_clock(ist);
     } else {
       advance_audio_clock(ist, frame);
     }
     ist.is_start = 0;
-    ret = dispatch_frame(run, ist, ist_index, frame);
+    ret = dispatch_frame(job, run, ist, ist_index, frame);
     av_frame_unref(frame);
     if (ret < 0) return -1;
   }
 }
 
-int decode_subtitle(Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
-  AVPacket* working = subtitle_packet();
+int decode_subtitle(Job& job, Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
+  AVPacket* working = job.buffers.subtitle_packet.get();
   if (!working) return -1;
   if (packet && av_packet_ref(working, packet) < 0) return -1;
   AVSubtitle subtitle{};
@@ -123,14 +110,14 @@ int decode_subtitle(Run& run, InputStream& ist, int ist_index, const AVPacket* p
     avsubtitle_free(&subtitle);
     return ret < 0 ? -1 : 0;
   }
-  const int result = dispatch_subtitle(run, ist, ist_index, &subtitle, pts);
+  const int result = dispatch_subtitle(job, run, ist, ist_index, &subtitle, pts);
   avsubtitle_free(&subtitle);
   return result;
 }
 
 // Sends one packet (or the end of input) to a video or audio decoder and
 // takes every frame it then delivers.
-int decode_packet(Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
+int decode_packet(Job& job, Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
   if (!packet) {
     if (ist.decoder_drained) return 0;
     ist.decoder_drained = true;
@@ -139,12 +126,12 @@ int decode_packet(Run& run, InputStream& ist, int ist_index, const AVPacket* pac
   // A full decoder would take the packet after its frames are read; with
   // one receive after every send it never answers so, but stay correct.
   if (sent == AVERROR(EAGAIN)) {
-    if (receive_frames(run, ist, ist_index) < 0) return -1;
+    if (receive_frames(job, run, ist, ist_index) < 0) return -1;
     if (avcodec_send_packet(ist.decoder, packet) < 0) return -1;
   } else if (sent < 0 && sent != AVERROR_EOF) {
     return -1;
   }
-  return receive_frames(run, ist, ist_index);
+  return receive_frames(job, run, ist, ist_index);
 }
 
 // The last short audio frame: encoders that accept a smaller final frame
@@ -170,8 +157,8 @@ int encode_audio_remainder(OutputStream& ost) {
 }
 
 // End-of-input flush of the encoders fed by this input stream.
-int flush_encoders(Run& run, int ist_index) {
-  auto& files = state().tables.output_files;
+int flush_encoders(Job& job, Run& run, int ist_index) {
+  auto& files = job.tables.output_files;
   for (auto& ost : run.output_streams) {
     if (ost->source_index != ist_index || !ost->encoder || !ost->encoder->is_open()) continue;
     AVCodecContext* enc = ost->encoder->context();
@@ -179,21 +166,21 @@ int flush_encoders(Run& run, int ist_index) {
     if (enc->codec_type == AVMEDIA_TYPE_AUDIO) {
       // Sample-by-sample encoders (PCM) hold nothing back.
       if (enc->frame_size <= 1) continue;
-      if (encode_audio_remainder(*ost) >= 0) write_ready_packets(output, *ost);
+      if (encode_audio_remainder(*ost) >= 0) write_ready_packets(job, output, *ost);
       if (ost->encoder->send_frame(nullptr) < 0) return 1;
     } else if (enc->codec_type == AVMEDIA_TYPE_VIDEO) {
       if (ost->encoder->send_frame(nullptr) < 0) continue;
     } else {
       continue;
     }
-    write_ready_packets(output, *ost);
+    write_ready_packets(job, output, *ost);
   }
   return 0;
 }
 
 }  // namespace
 
-int process_input_packet(Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
+int process_input_packet(Job& job, Run& run, InputStream& ist, int ist_index, const AVPacket* packet) {
   if (!ist.decoder) return -1;
   if (ist.next_pts == AV_NOPTS_VALUE) ist.next_pts = ist.pts;
   if (packet && packet->dts != AV_NOPTS_VALUE) {
@@ -203,14 +190,14 @@ int process_input_packet(Run& run, InputStream& ist, int ist_index, const AVPack
   int ret = 0;
   switch (ist.decoder->codec_type) {
     case AVMEDIA_TYPE_VIDEO:
-    case AVMEDIA_TYPE_AUDIO: ret = decode_packet(run, ist, ist_index, packet); break;
-    case AVMEDIA_TYPE_SUBTITLE: ret = decode_subtitle(run, ist, ist_index, packet); break;
+    case AVMEDIA_TYPE_AUDIO: ret = decode_packet(job, run, ist, ist_index, packet); break;
+    case AVMEDIA_TYPE_SUBTITLE: ret = decode_subtitle(job, run, ist, ist_index, packet); break;
     default: return -1;
   }
   if (packet) return ret;
   // End of input: the decoder is drained (whatever it reported); now the
   // encoders it fed give up what they still hold.
-  return flush_encoders(run, ist_index);
+  return flush_encoders(job, run, ist_index);
 }
 
 }  // namespace engine

@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "engine/engine.h"
-#include "engine/progress.h"
 
 namespace engine {
 
@@ -18,11 +17,6 @@ namespace {
 
 constexpr int64_t kJumpLimitMicroseconds = 10000000;  // ten seconds
 constexpr auto kTryAgainWait = std::chrono::milliseconds(10000);
-
-bool should_stop() {
-  return progress().stop_requested.load(std::memory_order_relaxed) ||
-         state().termination_signalled.load(std::memory_order_relaxed) != 0;
-}
 
 // Errors of the storage under the source (a card pulled, a network share
 // gone), as opposed to the end of the data or damage inside it, which end
@@ -78,51 +72,51 @@ void repair_timestamps(AVFormatContext* input, int64_t& offset, const InputStrea
   }
 }
 
-void publish_position(const AVPacket* packet) {
-  auto& position = progress().progress_position;
+void publish_position(Job& job, const AVPacket* packet) {
+  auto& position = job.counters.progress_position;
   if (packet->pos > position.load(std::memory_order_relaxed))
     position.store(packet->pos, std::memory_order_relaxed);
 }
 
 // Waits before asking inputs that answered "try again" once more; a cancel
 // ends the wait early.
-void wait_for_input() {
+void wait_for_input(const Job& job) {
   const auto until = std::chrono::steady_clock::now() + kTryAgainWait;
-  while (!should_stop() && std::chrono::steady_clock::now() < until)
+  while (!stop_asked(job) && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
-void finish(Run& run) {
+void finish(Job& job, Run& run) {
   for (size_t i = 0; i < run.input_streams.size(); ++i) {
     InputStream& ist = *run.input_streams[i];
-    if (ist.decoding_needed) process_input_packet(run, ist, static_cast<int>(i), nullptr);
+    if (ist.decoding_needed) process_input_packet(job, run, ist, static_cast<int>(i), nullptr);
   }
-  auto& tables = state().tables;
+  auto& tables = job.tables;
   for (int i = 0; i < tables.output_file_count; ++i) {
     const int written = av_write_trailer(tables.output_files[i]->context.get());
-    if (written < 0) note_error(Stage::write_trailer, written);
+    if (written < 0) note_error(job, Stage::write_trailer, written);
   }
-  close_run_codecs(run);
+  close_run_codecs(job, run);
   release_run(run);
 }
 
 }  // namespace
 
-int run_read_loop(Run& run) {
-  auto& tables = state().tables;
+int run_read_loop(Job& job, Run& run) {
+  auto& tables = job.tables;
   std::array<bool, kMaxFiles> try_again{};
   int try_again_count = 0;
   PacketPtr packet(av_packet_alloc());
 
   // A write that failed has made the output incomplete: reading on would
   // only spend time on a file that is going to be removed.
-  while (packet && !should_stop() && !job_error()) {
+  while (packet && !stop_asked(job) && !job.error) {
     const int file = choose_file(run, try_again);
     if (file < 0) {
       if (try_again_count <= 0) break;
       try_again.fill(false);
       try_again_count = 0;
-      wait_for_input();
+      wait_for_input(job);
       continue;
     }
 
@@ -134,7 +128,7 @@ int run_read_loop(Run& run) {
       continue;
     }
     if (ret < 0) {
-      if (source_failed(ret)) note_error(Stage::read_input, ret);
+      if (source_failed(ret)) note_error(job, Stage::read_input, ret);
       run.files[file].eof_reached = 1;
       continue;
     }
@@ -154,13 +148,13 @@ int run_read_loop(Run& run) {
     }
 
     repair_timestamps(input, tables.input_ts_offsets[file], ist, packet.get());
-    publish_position(packet.get());
+    publish_position(job, packet.get());
     // A packet the step cannot take is lost; the loop goes on with the next.
-    process_input_packet(run, ist, ist_index, packet.get());
+    process_input_packet(job, run, ist, ist_index, packet.get());
     av_packet_unref(packet.get());
   }
 
-  finish(run);
+  finish(job, run);
   return 0;
 }
 

@@ -3,10 +3,10 @@
 
 namespace engine {
 
-void close_run_codecs(Run& run) {
+void close_run_codecs(Job& job, Run& run) {
   for (auto& ost : run.output_streams)
-    if (ost && ost->encoding_needed && ost->encoder) ost->encoder->close();
-  auto& t = state().tables;
+    if (ost && ost->encoder) ost->encoder->close();
+  auto& t = job.tables;
   for (auto& ist : run.input_streams) {
     if (!ist || !ist->decoding_needed || !ist->decoder) continue;
     if (ist->file_index < t.input_file_count && t.input_files[ist->file_index]) {
@@ -18,15 +18,14 @@ void close_run_codecs(Run& run) {
 }
 
 void release_run(Run& run) {
-  state().settings.encode_buffer.reset();
   run.files.clear();
   run.input_streams.clear();
   // Each OutputStream frees its FIFO, work picture, scaler and converters.
   run.output_streams.clear();
 }
 
-int64_t release_files() {
-  auto& t = state().tables;
+int64_t release_files(Job& job) {
+  auto& t = job.tables;
   int64_t written = 0;
   // Outputs first (their last bytes written and the file closed before the
   // context is freed), then inputs. A failure to write those bytes is the
@@ -35,7 +34,7 @@ int64_t release_files() {
     OutputFile& out = *t.output_files[i];
     if (out.sink) {
       const int closed = out.sink->close();
-      if (closed < 0) note_error(Stage::close_output, closed);
+      if (closed < 0) note_error(job, Stage::close_output, closed);
       written += out.sink->bytes_written();
       if (out.context) out.context->pb = nullptr;
     }

@@ -8,7 +8,6 @@ extern "C" {
 }
 
 #include "engine/engine.h"
-#include "engine/hooks.h"
 #include "engine/setup_steps.h"
 
 namespace engine {
@@ -22,12 +21,12 @@ constexpr const char* kScalerCaption = "Conversion Error";
 // library aborts on an unknown pixel format instead of failing, so the sizes
 // and formats are checked first (an input whose format probing did not find
 // has none).
-SwsContext* make_scaler(const AVCodecContext* src, const AVCodecContext* c) {
+SwsContext* make_scaler(const Job& job, const AVCodecContext* src, const AVCodecContext* c) {
   if (src->width <= 0 || src->height <= 0 || c->width <= 0 || c->height <= 0) return nullptr;
   if (!av_pix_fmt_desc_get(src->pix_fmt) || !av_pix_fmt_desc_get(c->pix_fmt)) return nullptr;
   if (!sws_isSupportedInput(src->pix_fmt) || !sws_isSupportedOutput(c->pix_fmt)) return nullptr;
   return sws_getContext(src->width, src->height, src->pix_fmt, c->width, c->height, c->pix_fmt,
-                        state().settings.scaler_flags, nullptr, nullptr, nullptr);
+                        job.settings.scaler_flags, nullptr, nullptr, nullptr);
 }
 
 AVMediaType media_type(const InputStream& ist) { return ist.stream->codecpar->codec_type; }
@@ -46,7 +45,7 @@ int choose_source(const Run& run, AVMediaType type) {
 }
 
 // Step 4 for one output stream; -1 fails the setup.
-int prepare_output_stream(OutputStream& ost, InputStream& ist) {
+int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
   AVCodecContext* c = ost.encoder->context();
   const AVCodecContext* src = ist.decoder;
   if (!c || !src) return -1;
@@ -74,31 +73,26 @@ int prepare_output_stream(OutputStream& ost, InputStream& ist) {
         ost.work_picture->width = c->width;
         ost.work_picture->height = c->height;
         if (av_frame_get_buffer(ost.work_picture.get(), 0) < 0) return -1;
-        ost.scaler.reset(make_scaler(src, c));
+        ost.scaler.reset(make_scaler(job, src, c));
         if (!ost.scaler) {
-          show_message_box(kScalerText, kScalerCaption);
+          show_message_box(job, kScalerText, kScalerCaption);
           return -1;
         }
       }
       ost.scaled_source_height = src->height;
-      // The shared encode buffer grows with the largest picture; never shrinks.
-      const int64_t wanted = 6LL * c->width * c->height + 200;
-      auto& size = state().settings.encode_buffer_size;
-      if (wanted >= size) size = static_cast<int>(std::min<int64_t>(wanted, INT_MAX));
       break;
     }
     case AVMEDIA_TYPE_SUBTITLE: break;
     default: return -1;
   }
-  ost.encoding_needed = 1;
   ist.decoding_needed = 1;
   return 0;
 }
 
 }  // namespace
 
-int build_run_tables(Run& run) {
-  auto& t = state().tables;
+int build_run_tables(Job& job, Run& run) {
+  auto& t = job.tables;
   // 1. Input tables, in file order then stream order.
   for (int f = 0; f < t.input_file_count; ++f) {
     InputFile& in = *t.input_files[f];
@@ -141,9 +135,9 @@ int build_run_tables(Run& run) {
   return 0;
 }
 
-int prepare_output_streams(Run& run) {
+int prepare_output_streams(Job& job, Run& run) {
   for (auto& ost : run.output_streams)
-    if (prepare_output_stream(*ost, *ost->sync_input) < 0) return -1;
+    if (prepare_output_stream(job, *ost, *ost->sync_input) < 0) return -1;
   return 0;
 }
 

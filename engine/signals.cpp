@@ -2,29 +2,27 @@
 
 #include <csignal>
 
-#include "engine/state.h"
-
 namespace engine {
 
 namespace {
 
-std::atomic<bool> conversion_active{false};
+std::atomic<int> signalled{0};
+std::atomic<int> conversions_active{0};
 
 extern "C" void on_termination_signal(int number) {
-  auto& flag = state().termination_signalled;
-  if (flag.load(std::memory_order_relaxed) != 0 || !conversion_active.load(std::memory_order_relaxed)) {
+  if (signalled.load(std::memory_order_relaxed) != 0 || conversions_active.load(std::memory_order_relaxed) == 0) {
     // Nothing left to finish, or the user insists: end now.
     std::signal(number, SIG_DFL);
     std::raise(number);
     return;
   }
-  flag.store(number, std::memory_order_relaxed);
+  signalled.store(number, std::memory_order_relaxed);
 }
 
 }  // namespace
 
 void install_termination_handlers() {
-  conversion_active.store(true, std::memory_order_relaxed);
+  conversions_active.fetch_add(1, std::memory_order_relaxed);
   struct sigaction action {};
   action.sa_handler = on_termination_signal;
   sigemptyset(&action.sa_mask);
@@ -34,11 +32,13 @@ void install_termination_handlers() {
 }
 
 void end_conversion_signals() {
-  conversion_active.store(false, std::memory_order_relaxed);
-  int number = state().termination_signalled.load(std::memory_order_relaxed);
+  if (conversions_active.fetch_sub(1, std::memory_order_relaxed) != 1) return;
+  const int number = signalled.load(std::memory_order_relaxed);
   if (number == 0) return;
   std::signal(number, SIG_DFL);
   std::raise(number);
 }
+
+const std::atomic<int>& termination_signal() { return signalled; }
 
 }  // namespace engine

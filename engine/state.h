@@ -1,9 +1,9 @@
 #pragma once
-// The engine's process-wide state: the parameter block the batch worker fills
-// before each job, the working settings derived from it and from the opened
-// input, the run tables, the option registry, and the per-run records of a
-// transcode. All of it is touched only by the batch worker thread, except the
-// shared counters in progress.h and `termination_signalled`.
+// The per-job context of the engine: the working settings derived from the
+// job's spec and from the opened input, the run tables, the option registry,
+// the per-run records of a transcode and the per-packet buffers. A job is
+// touched only by the thread that runs convert(); other threads see only the
+// counters and flags its hooks point at.
 
 #include <array>
 #include <atomic>
@@ -14,34 +14,19 @@
 
 #include "engine/av_ptr.h"
 #include "engine/encoder.h"
+#include "engine/job.h"
 #include "engine/job_error.h"
 #include "engine/output_sink.h"
+#include "engine/sample_buffer.h"
 
 namespace engine {
 
 constexpr int kMaxFiles = 20;          // files each way per run
 constexpr int kMaxCodecEntries = 400;  // room for 20 streams in each of 20 files
 
-// Written by the batch worker (or the command-line tool) before each job;
-// the engine only reads it. The stop flag lives in ProgressState.
-struct EngineParameters {
-  int video_codec_choice = 0;          // 0..15, video encoder and fourcc (0 or >15: MPEG-4)
-  int audio_codec_choice = 0;          // 1..8, audio encoder
-  int output_target = 0;               // 0, 3, 7, 8, 9: container and muxing preset
-  int requested_width = 0;             // pixels, output picture width
-  int requested_height = 0;            // pixels, output picture height
-  float requested_frame_rate = 0;      // frames/s as the user typed it (29.97)
-  int video_bit_rate = 0;              // bit/s
-  int requested_audio_bit_rate = 0;    // bit/s
-  int requested_sample_rate = 0;       // Hz
-  int requested_channels = 0;          // count
-  int aspect_choice = 0;               // 1..7 display aspect (1 "4:3", 2 "16:9", ...)
-  std::string output_path;             // output file path
-  std::string input_path;              // source file path of the job
-};
-
-// Working settings: initial values at process start, kept from job to job
-// unless a step overwrites them.
+// Working settings: initial values in a fresh engine, handed from job to
+// job through the carry-over unless a step overwrites them. Written by the
+// job's stages on the job's thread.
 struct WorkingSettings {
   int frame_width = 0;                         // px; from the input, then requested_width
   int frame_height = 0;                        // px; from the input, then requested_height
@@ -66,8 +51,6 @@ struct WorkingSettings {
   const AVInputFormat* forced_input_format = nullptr;    // demuxer forced by name
   float mux_preload = 0.5f;                    // seconds of muxer preload; target 9: 0.44
   int scaler_flags = SWS_BICUBIC;              // flags of every scaling context
-  int encode_buffer_size = 262144;             // bytes; raised by the setup, never lowered
-  AvBuffer<uint8_t> encode_buffer;             // shared encoder buffer of a run
 };
 
 // One opened input file of the run, with a decoder context per stream.
@@ -99,13 +82,15 @@ struct RunTables {
 };
 
 // Named option values, copied into each codec or format context created.
+// Made with its default contexts by the first job; written by the job that
+// holds it (set_option, the global-header flag), then carried to the next.
 struct OptionRegistry {
   std::array<CodecContextPtr, 5> codec_option_defaults;  // by media type 0..4
   AVFormatContext* format_option_defaults = nullptr;     // container option values
   SwsContext* scaler_option_defaults = nullptr;          // scaler option values
   std::vector<std::string> option_names;                 // every successful set, never cleared
   AVDictionary* muxer_private_options = nullptr;         // "muxrate", "preload" for the mpeg muxers
-  OptionRegistry() = default;
+  OptionRegistry();  // the default contexts (the one-time engine set-up)
   OptionRegistry(const OptionRegistry&) = delete;
   OptionRegistry& operator=(const OptionRegistry&) = delete;
   ~OptionRegistry() {
@@ -143,7 +128,6 @@ struct OutputStream {
   int source_index = 0;                     // index in input_streams of its source
   AVStream* stream = nullptr;               // the muxer's stream
   Encoder* encoder = nullptr;               // owned by OutputFile::encoders
-  int encoding_needed = 0;                  // always 1 here: every stream is re-encoded
   int frame_number = 0;                     // frames handed to the encoder
   InputStream* sync_input = nullptr;        // input stream it is timed against
   int64_t sync_pts = 0;                     // frames (video) / samples (audio) emitted, encoder tb
@@ -157,7 +141,6 @@ struct OutputStream {
   std::pair<int, int> sample_format_pair{-1, -1};  // audio: (input, output) formats of the converter
   SwrPtr sample_converter;                  // audio: format-only conversion
   AudioFifoPtr audio_fifo;                  // audio: pending samples in the encoder's format
-  int64_t last_mux_dts = AV_NOPTS_VALUE;    // last timestamp written (muxing clock)
 };
 
 // The records of one transcode call; allocated by its setup, released on
@@ -168,21 +151,36 @@ struct Run {
   std::vector<std::unique_ptr<OutputStream>> output_streams;
 };
 
-struct EngineState {
-  EngineParameters params;
-  WorkingSettings settings;
-  RunTables tables;
-  OptionRegistry options;
-  // First error of the running job (the job resets it, engine steps note it).
-  JobError job_error;
-  // Packets the muxer took in the running job (reset with job_error,
-  // counted by write_packet).
-  int64_t packets_written = 0;
-  // Signal number stored by the interrupt/termination handler; never cleared.
-  std::atomic<int> termination_signalled{0};
+// Per-packet work buffers: made with the job, reused for every packet (one
+// packet at a time on the job's thread), freed with the job.
+struct Buffers {
+  FramePtr decoded{av_frame_alloc()};            // packet step: the decoded frame
+  PacketPtr subtitle_packet{av_packet_alloc()};  // packet step: the packet given to the subtitle decoder
+  FramePtr encode_frame{av_frame_alloc()};       // video: the reference handed to the encoder
+  FramePtr audio_frame{av_frame_alloc()};        // audio: one encoder frame
+  SampleBuffer converted;                        // audio: samples in the encoder's format
+  PacketPtr encoded{av_packet_alloc()};          // every encoder's packets on their way to the muxer
+  AvBuffer<uint8_t> subtitle_encoded;            // subtitle encoder output, made on first use
 };
 
-// The one engine of the process.
-EngineState& state();
+// Everything one conversion uses. Made by convert() on the caller's thread,
+// used only there, gone when convert() returns.
+struct Job {
+  Job(const JobSpec& spec, JobHooks& hooks);
+  ~Job();
+  Job(const Job&) = delete;
+  Job& operator=(const Job&) = delete;
+
+  const JobSpec& spec;                       // what to do (the caller's; read-only)
+  JobHooks& hooks;                           // the caller's callbacks and flags
+  WorkingSettings settings;                  // from the carry-over, else defaults; stages write it
+  std::unique_ptr<OptionRegistry> options;   // from the carry-over, else made; stages write it
+  RunTables tables;                          // opened files and codec tables; emptied at the end
+  JobError error;                            // the first error (note_error)
+  int64_t packets_written = 0;               // packets the muxer took (write_packet)
+  JobCounters own_counters;                  // used when the hooks bring none
+  JobCounters& counters;                     // published progress (read loop, packet step)
+  Buffers buffers;
+};
 
 }  // namespace engine

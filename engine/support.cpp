@@ -9,12 +9,6 @@ namespace {
 
 constexpr int kSubtitleBufferSize = 65536;
 
-// Subtitle encoder output buffer, made on first use and kept for the process.
-uint8_t* subtitle_encode_buffer() {
-  static AvBuffer<uint8_t> buffer(static_cast<uint8_t*>(av_malloc(kSubtitleBufferSize)));
-  return buffer.get();
-}
-
 }  // namespace
 
 double sync_input_seconds(const OutputStream& ost) {
@@ -22,25 +16,24 @@ double sync_input_seconds(const OutputStream& ost) {
   return static_cast<double>(ost.sync_input->pts) / 1000000.0;
 }
 
-void write_packet(AVFormatContext* output, OutputStream& ost, AVPacket* packet, AVRational encoder_time_base) {
+void write_packet(Job& job, AVFormatContext* output, OutputStream& ost, AVPacket* packet,
+                  AVRational encoder_time_base) {
   if (!output || !packet || !ost.stream) return;
   packet->stream_index = ost.stream_index;
   av_packet_rescale_ts(packet, encoder_time_base, ost.stream->time_base);
-  if (packet->dts != AV_NOPTS_VALUE)
-    ost.last_mux_dts = packet->dts;
-  else if (packet->pts != AV_NOPTS_VALUE)
-    ost.last_mux_dts = packet->pts;
   // A failed write makes the file incomplete: it becomes the job's error,
   // and the read loop stops at its next packet.
   const int written = av_interleaved_write_frame(output, packet);
-  if (written < 0) note_error(Stage::write_packet, written);
-  else ++state().packets_written;
+  if (written < 0) note_error(job, Stage::write_packet, written);
+  else ++job.packets_written;
 }
 
-void write_subtitle(AVFormatContext* output, OutputStream& ost, InputStream& ist, const AVSubtitle* subtitle,
-                    int64_t pts) {
+void write_subtitle(Job& job, AVFormatContext* output, OutputStream& ost, InputStream& ist,
+                    const AVSubtitle* subtitle, int64_t pts) {
   if (pts == AV_NOPTS_VALUE || !subtitle || !ost.encoder || !ost.encoder->context() || !ist.stream) return;
-  uint8_t* buffer = subtitle_encode_buffer();
+  auto& owned = job.buffers.subtitle_encoded;
+  if (!owned) owned.reset(static_cast<uint8_t*>(av_malloc(kSubtitleBufferSize)));
+  uint8_t* buffer = owned.get();
   if (!buffer) return;
   AVCodecContext* encoder = ost.encoder->context();
   const bool dvb = encoder->codec_id == AV_CODEC_ID_DVB_SUBTITLE;
@@ -65,10 +58,8 @@ void write_subtitle(AVFormatContext* output, OutputStream& ost, InputStream& ist
     const uint32_t ms = pass == 0 ? subtitle->start_display_time : subtitle->end_display_time;
     const int64_t stamp = base + av_rescale_q(ms, {1, 1000}, out_tb);
     packet->pts = packet->dts = stamp;
-    write_packet(output, ost, packet.get(), out_tb);
+    write_packet(job, output, ost, packet.get(), out_tb);
   }
 }
-
-int interrupt_requested(void*) { return 0; }
 
 }  // namespace engine

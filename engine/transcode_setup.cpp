@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "engine/engine.h"
-#include "engine/hooks.h"
 #include "engine/setup_steps.h"
 #include "engine/signals.h"
 
@@ -17,8 +16,8 @@ constexpr const char* kOpenText =
 constexpr const char* kOpenCaption = "Error";
 
 // Ends a failed setup: closes whatever was opened and frees the run.
-int fail(Run& run, int result) {
-  close_run_codecs(run);
+int fail(Job& job, Run& run, int result) {
+  close_run_codecs(job, run);
   release_run(run);
   return result;
 }
@@ -37,52 +36,41 @@ int copy_coded_side_data(const AVCodecContext* c, AVStream* st) {
 
 }  // namespace
 
-int transcode() {
-  auto& t = state().tables;
+int transcode(Job& job) {
+  auto& t = job.tables;
   Run run;
 
   // 1-4. Run tables, stream pairing, per output stream preparation.
-  const int built = build_run_tables(run);
+  const int built = build_run_tables(job, run);
   if (built != 0) {
     // An output with no stream, or a stream with no source: nothing of the
     // file can be converted.
-    note_error(Stage::setup, AVERROR_STREAM_NOT_FOUND);
-    return fail(run, built > 0 ? 0 : -1);
+    note_error(job, Stage::setup, AVERROR_STREAM_NOT_FOUND);
+    return fail(job, run, built > 0 ? 0 : -1);
   }
-  if (prepare_output_streams(run) < 0) {
-    note_error(Stage::setup, AVERROR(EINVAL));
-    return fail(run, -1);
-  }
-
-  // 5. Encode buffer.
-  auto& settings = state().settings;
-  if (!settings.encode_buffer) {
-    settings.encode_buffer.reset(static_cast<uint8_t*>(av_malloc(settings.encode_buffer_size)));
-    if (!settings.encode_buffer) {
-      note_error(Stage::setup, AVERROR(ENOMEM));
-      return fail(run, -1);
-    }
+  if (prepare_output_streams(job, run) < 0) {
+    note_error(job, Stage::setup, AVERROR(EINVAL));
+    return fail(job, run, -1);
   }
 
   // 6. Encoders, then the stream parameters the muxer needs from them.
   for (size_t i = 0; i < run.output_streams.size(); ++i) {
     OutputStream& ost = *run.output_streams[i];
-    if (!ost.encoding_needed) continue;
     AVCodecContext* c = ost.encoder->context();
     const EncoderDescriptor* d =
         static_cast<int>(i) < t.output_codec_count && t.output_codecs[i] ? t.output_codecs[i] : find_encoder(c->codec_id);
     if (!d) {
-      note_error(Stage::open_encoder, AVERROR_ENCODER_NOT_FOUND);
-      return fail(run, -1);
+      note_error(job, Stage::open_encoder, AVERROR_ENCODER_NOT_FOUND);
+      return fail(job, run, -1);
     }
     if (const int opened = ost.encoder->open(d); opened < 0) {
-      note_error(Stage::open_encoder, opened);
-      show_message_box(kOpenText, kOpenCaption);
-      return fail(run, -1);
+      note_error(job, Stage::open_encoder, opened);
+      show_message_box(job, kOpenText, kOpenCaption);
+      return fail(job, run, -1);
     }
     if (avcodec_parameters_from_context(ost.stream->codecpar, c) < 0 || copy_coded_side_data(c, ost.stream) < 0) {
-      note_error(Stage::open_encoder, AVERROR(ENOMEM));
-      return fail(run, -1);
+      note_error(job, Stage::open_encoder, AVERROR(ENOMEM));
+      return fail(job, run, -1);
     }
     ost.stream->time_base = c->time_base;
   }
@@ -96,8 +84,8 @@ int transcode() {
                                : avcodec_find_decoder(ist.stream->codecpar->codec_id);
     const int opened = codec && ist.decoder ? avcodec_open2(ist.decoder, codec, nullptr) : AVERROR_DECODER_NOT_FOUND;
     if (opened < 0) {
-      note_error(Stage::open_decoder, opened);
-      return fail(run, -1);
+      note_error(job, Stage::open_decoder, opened);
+      return fail(job, run, -1);
     }
   }
 
@@ -117,24 +105,21 @@ int transcode() {
     const int result = avformat_write_header(out.context.get(), &options);
     av_dict_free(&options);
     if (result < 0) {
-      note_error(Stage::write_header, result);
-      return fail(run, AVERROR(EINVAL));
+      note_error(job, Stage::write_header, result);
+      return fail(job, run, AVERROR(EINVAL));
     }
   }
 
-  // 10. Reporting, interrupt check and signals, then the read loop.
+  // 10. Reporting and signals, then the read loop.
   for (int f = 0; f < t.output_file_count; ++f) {
     AVFormatContext* oc = t.output_files[f]->context.get();
     av_dump_format(oc, f, oc->url, 1);
-    oc->interrupt_callback = {interrupt_requested, nullptr};
   }
-  for (int f = 0; f < t.input_file_count; ++f)
-    t.input_files[f]->context->interrupt_callback = {interrupt_requested, nullptr};
   install_termination_handlers();
-  const int result = run_read_loop(run);
+  const int result = run_read_loop(job, run);
   // 11. The loop's finish step released the run; this covers a loop that
   // returned early.
-  close_run_codecs(run);
+  close_run_codecs(job, run);
   release_run(run);
   end_conversion_signals();
   return result;

@@ -35,18 +35,11 @@ int64_t frame_count(const AVFormatContext* output, OutputStream& ost) {
   return 1;
 }
 
-// The reference handed to the encoder: the picture's planes with the
-// encoding fields of this frame.
-AVFrame* encode_frame() {
-  static FramePtr frame(av_frame_alloc());
-  return frame.get();
-}
-
 // Scales the decoded picture into the stream's work picture; null when that
 // cannot be done. The scaler follows the picture it is given: a stream
 // whose picture size or format changes midway gets a new scaler instead of
 // one that would read past the smaller picture.
-const AVFrame* scaled_picture(OutputStream& ost, const AVFrame* picture) {
+const AVFrame* scaled_picture(const Job& job, OutputStream& ost, const AVFrame* picture) {
   const AVCodecContext* enc = ost.encoder->context();
   if (!ost.work_picture) {
     FramePtr work(av_frame_alloc());
@@ -60,7 +53,7 @@ const AVFrame* scaled_picture(OutputStream& ost, const AVFrame* picture) {
   AVFrame* work = ost.work_picture.get();
   SwsContext* scaler = sws_getCachedContext(
       ost.scaler.release(), picture->width, picture->height, static_cast<AVPixelFormat>(picture->format),
-      work->width, work->height, static_cast<AVPixelFormat>(work->format), state().settings.scaler_flags,
+      work->width, work->height, static_cast<AVPixelFormat>(work->format), job.settings.scaler_flags,
       nullptr, nullptr, nullptr);
   ost.scaler.reset(scaler);
   if (!scaler || av_frame_make_writable(work) < 0) return nullptr;
@@ -80,18 +73,18 @@ bool fits_encoder(const OutputStream& ost, const AVFrame* picture) {
 
 }  // namespace
 
-void write_video_frame(AVFormatContext* output, OutputStream& ost, InputStream& /*ist*/, const AVFrame* picture) {
+void write_video_frame(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* picture) {
   if (!ost.encoder || !ost.encoder->is_open()) return;
 
   int64_t count = frame_count(output, ost);
   count = std::min<int64_t>(count, kFrameCap - ost.frame_number);
   if (count <= 0) return;
 
-  const AVFrame* source = fits_encoder(ost, picture) ? picture : scaled_picture(ost, picture);
-  AVFrame* frame = encode_frame();
+  const AVFrame* source = fits_encoder(ost, picture) ? picture : scaled_picture(job, ost, picture);
+  AVFrame* frame = job.buffers.encode_frame.get();
   if (!source || !frame) return;
 
-  const AVCodecContext* defaults = state().options.codec_option_defaults[AVMEDIA_TYPE_VIDEO].get();
+  const AVCodecContext* defaults = job.options->codec_option_defaults[AVMEDIA_TYPE_VIDEO].get();
   const bool interlaced_coding =
       defaults && (defaults->flags & (AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME));
 
@@ -109,7 +102,7 @@ void write_video_frame(AVFormatContext* output, OutputStream& ost, InputStream& 
     // A refused frame ends the call: neither it nor the duplicates after it
     // advance the output clock.
     if (sent < 0) return;
-    write_ready_packets(output, ost);
+    write_ready_packets(job, output, ost);
     ++ost.sync_pts;
     ++ost.frame_number;
   }

@@ -18,7 +18,7 @@
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/tests/app_test_env.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 #include "testsupport/media.h"
 #include "testsupport/output_checks.h"
 
@@ -75,7 +75,7 @@ class BatchWindow : public ::testing::Test {
   // "Convert!", then waits until `row` converts with more than `frames` pictures decoded.
   void convert_until_row_runs(int row, int frames) {
     window->dispatch_command(app::kIdConvert);
-    auto& p = engine::progress();
+    auto& p = batch::progress();
     ASSERT_TRUE(apptest::pump_until(
         [&] { return p.current_row == row && p.clock_running && p.decoded_frame_count > frames; }, kBatchTimeoutMs));
   }
@@ -90,7 +90,7 @@ class BatchWindow : public ::testing::Test {
     EXPECT_EQ(text(app::kIdStatisticsText), "");
     EXPECT_EQ(window->control_as<QProgressBar>(app::kIdProgressBar)->value(), 0);
     EXPECT_TRUE(idle());
-    EXPECT_FALSE(engine::progress().conversion_running);
+    EXPECT_FALSE(batch::progress().conversion_running);
   }
   void untick(int row) {
     auto* list = window->control_as<QTreeWidget>(app::kIdFileList);

@@ -19,7 +19,7 @@
 #include "app/main_window.h"
 #include "app/tests/app_test_env.h"
 #include "engine/hooks.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 #include "preview/preview.h"
 #include "testsupport/media.h"
 
@@ -40,7 +40,7 @@ TEST(PreviewCountdown, EveryTenthPictureAcrossJobs) {
   engine::hooks().show_preview_picture = [&](const AVFrame* picture, const AVCodecContext* decoder) {
     {
       std::lock_guard lock(mutex);
-      shown.push_back(engine::progress().decoded_frame_count.load() + 1);
+      shown.push_back(batch::progress().decoded_frame_count.load() + 1);
     }
     preview::show_preview_picture(picture, decoder);
   };
@@ -59,7 +59,7 @@ TEST(PreviewCountdown, EveryTenthPictureAcrossJobs) {
     }
     window->dispatch_command(app::kIdConvert);
     EXPECT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, 300000));
-    EXPECT_EQ(engine::progress().decoded_frame_count.load(), 25);
+    EXPECT_EQ(batch::progress().decoded_frame_count.load(), 25);
     std::lock_guard lock(mutex);
     return shown;
   };

@@ -15,7 +15,7 @@
 #include "app/main_window.h"
 #include "app/settings_file.h"
 #include "app/tests/app_test_env.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 
 namespace fs = std::filesystem;
 using namespace app;
@@ -98,7 +98,7 @@ TEST_F(Restore, PreviewAndFolder) {
   {
     MainWindow w;
     EXPECT_TRUE(w.control_as<QCheckBox>(kIdPreviewBox)->isChecked());
-    EXPECT_TRUE(engine::progress().preview.load());
+    EXPECT_TRUE(batch::progress().preview.load());
     EXPECT_EQ(shown(w, kIdOutputFolder).toStdString(), folder.string());
   }
   write_setting("output", "path", (folder / "gone").string());

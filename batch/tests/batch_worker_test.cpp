@@ -7,7 +7,7 @@
 
 #include "batch/tests/recording_window.h"
 #include "engine/engine.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 #include "testsupport/media.h"
 #include "testsupport/output_checks.h"
 
@@ -48,9 +48,8 @@ class BatchWorker : public ::testing::Test {
   RecordingWindow window;
 
   void SetUp() override {
-    engine::engine_init();
     dir = testsupport::temp_dir("batch_worker");
-    auto& p = engine::progress();
+    auto& p = batch::progress();
     // As "Convert!" leaves them.
     p.batch_stop_requested = false;
     p.stop_requested = false;
@@ -75,7 +74,7 @@ class BatchWorker : public ::testing::Test {
     EXPECT_EQ(window.bar, 0);
     ASSERT_FALSE(window.busy_calls.empty());
     EXPECT_FALSE(window.busy_calls.back());
-    EXPECT_FALSE(engine::progress().conversion_running);
+    EXPECT_FALSE(batch::progress().conversion_running);
   }
 };
 
@@ -139,10 +138,10 @@ TEST_F(BatchWorker, NothingTickedOrStoppedBeforehandDoesNothing) {
   EXPECT_EQ(window.settings_reads, 0);
   EXPECT_EQ(window.processing, "Processing: ");
   EXPECT_FALSE(fs::exists(dir / "alpha.avi"));
-  EXPECT_FALSE(engine::progress().conversion_running);
+  EXPECT_FALSE(batch::progress().conversion_running);
 
   window.rows[0].tick = 0;
-  engine::progress().batch_stop_requested = true;
+  batch::progress().batch_stop_requested = true;
   run_batch(window);
   EXPECT_TRUE(window.busy_calls.empty());
   EXPECT_FALSE(fs::exists(dir / "alpha.avi"));

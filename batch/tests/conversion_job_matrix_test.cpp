@@ -48,7 +48,7 @@ fs::path source_clip(Source s) {
 
 class Conformance : public ::testing::TestWithParam<std::tuple<FormatCase, Source>> {
  protected:
-  void SetUp() override { engine::engine_init(); }
+  engine::JobSpec spec;
 };
 
 TEST_P(Conformance, ResultIsAValidFileOfTheFormat) {
@@ -65,8 +65,8 @@ TEST_P(Conformance, ResultIsAValidFileOfTheFormat) {
   c.aspect = 2;
   c.save_beside_source = false;
   c.output_folder = dir;
-  const auto output = batch::prepare_job(c, source, source.filename().string());
-  ASSERT_EQ(batch::convert_file().code, batch::kJobRan);
+  const auto output = batch::prepare_job(c, source, source.filename().string(), spec);
+  ASSERT_EQ(batch::convert_file(spec).code, batch::kJobRan);
 
   // Length within two frames of the source: the container's duration, and
   // the picture count at the output rate.

@@ -11,7 +11,7 @@
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
 #include "engine/engine.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 #include "testsupport/media.h"
 
 namespace {
@@ -26,7 +26,6 @@ std::string read_all(const fs::path& p) {
 class ConversionJob : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine::engine_init();
     dir = testsupport::temp_dir("job");
   }
   void TearDown() override { fs::remove_all(dir); }
@@ -41,21 +40,17 @@ class ConversionJob : public ::testing::Test {
     c.audio_bitrate = 128000;
     c.save_beside_source = false;
     c.output_folder = folder.empty() ? dir : folder;
-    return batch::prepare_job(c, source, source.filename().string());
+    return batch::prepare_job(c, source, source.filename().string(), spec);
   }
 
-  // What every outcome leaves: empty tables, flags down.
+  // What every outcome leaves: the flags down.
   void expect_released() {
-    const auto& t = engine::state().tables;
-    EXPECT_EQ(t.input_file_count, 0);
-    EXPECT_EQ(t.output_file_count, 0);
-    EXPECT_EQ(t.input_codec_count, 0);
-    EXPECT_EQ(t.output_codec_count, 0);
-    EXPECT_FALSE(engine::progress().conversion_running.load());
-    EXPECT_FALSE(engine::progress().clock_running.load());
+    EXPECT_FALSE(batch::progress().conversion_running.load());
+    EXPECT_FALSE(batch::progress().clock_running.load());
   }
 
   fs::path dir;
+  engine::JobSpec spec;
 };
 
 struct BadSource {
@@ -78,7 +73,7 @@ TEST_P(BadSources, FailWithTheirReasonAndLeaveNoFile) {
     ASSERT_EQ(::mkfifo(source.c_str(), 0600), 0);
   }
   const auto output = prepare(source);
-  const batch::JobOutcome outcome = batch::convert_file();
+  const batch::JobOutcome outcome = batch::convert_file(spec);
   EXPECT_EQ(outcome.code, batch::kJobNoInput);
   EXPECT_EQ(batch::done_text(outcome), "Failed");
   EXPECT_EQ(batch::outcome_reason(outcome), GetParam().reason);
@@ -105,13 +100,13 @@ TEST_F(ConversionJob, VanishedOutputFolderFailsOnlyThatRow) {
   fs::create_directory(gone);
   prepare(source, "avi", gone);
   fs::remove(gone);
-  const batch::JobOutcome outcome = batch::convert_file();
+  const batch::JobOutcome outcome = batch::convert_file(spec);
   EXPECT_EQ(outcome.code, batch::kJobNoOutput);
   EXPECT_EQ(batch::outcome_reason(outcome), "The folder cannot be written");
   EXPECT_FALSE(fs::exists(gone));
   expect_released();
   const auto good = prepare(source);
-  EXPECT_EQ(batch::convert_file().code, batch::kJobRan);
+  EXPECT_EQ(batch::convert_file(spec).code, batch::kJobRan);
   EXPECT_TRUE(testsupport::decodes_fully(good));
 }
 
@@ -122,8 +117,8 @@ TEST_F(ConversionJob, ExistingFileAtTheOutputNameIsLeftAlone) {
   std::ofstream(existing) << "keep";
   for (const fs::path& source : {testsupport::mpeg2_ps_clip(1.0), dir / "missing.mts"}) {
     prepare(source);
-    engine::state().params.output_path = existing.string();
-    EXPECT_NE(batch::convert_file().code, batch::kJobRan);
+    spec.output_path = existing.string();
+    EXPECT_NE(batch::convert_file(spec).code, batch::kJobRan);
     EXPECT_EQ(read_all(existing), "keep");
     expect_released();
   }
@@ -132,13 +127,13 @@ TEST_F(ConversionJob, ExistingFileAtTheOutputNameIsLeftAlone) {
 TEST_F(ConversionJob, ExtensionWithoutContainerGivesCode1AndClosesTheInput) {
   const auto source = testsupport::mpeg2_ps_clip(1.0);
   const auto bad = prepare(source, "nosuchcontainer");
-  EXPECT_EQ(batch::convert_file().code, batch::kJobNoOutput);
+  EXPECT_EQ(batch::convert_file(spec).code, batch::kJobNoOutput);
   EXPECT_FALSE(fs::exists(bad));
   expect_released();
 
   // The input of the failed job takes no part in the next one.
   const auto good = prepare(source, "avi");
-  EXPECT_EQ(batch::convert_file().code, batch::kJobRan);
+  EXPECT_EQ(batch::convert_file(spec).code, batch::kJobRan);
   const auto info = testsupport::probe(good);
   EXPECT_EQ(info.format_name, "avi");
   EXPECT_NEAR(info.duration, 1.0, 0.1);
@@ -149,23 +144,23 @@ TEST_F(ConversionJob, SecondJobStartsWithCleanCountersAndTables) {
   const auto first = testsupport::avchd_clip(2.0);
   const auto second = testsupport::mpeg2_ps_clip(1.0);
   prepare(first, "mp4");
-  ASSERT_EQ(batch::convert_file().code, batch::kJobRan);
-  const int first_frames = engine::progress().decoded_frame_count.load();
+  ASSERT_EQ(batch::convert_file(spec).code, batch::kJobRan);
+  const int first_frames = batch::progress().decoded_frame_count.load();
   EXPECT_GE(first_frames, 59);
   expect_released();
 
   const auto output = prepare(second, "mpg1");
   // A Cancel pressed before the job starts stops it before it makes a file.
-  engine::progress().stop_requested = true;
-  EXPECT_EQ(batch::convert_file().code, batch::kJobCancelled);
+  batch::progress().stop_requested = true;
+  EXPECT_EQ(batch::convert_file(spec).code, batch::kJobCancelled);
   EXPECT_FALSE(fs::exists(output));
-  engine::progress().stop_requested = false;
-  ASSERT_EQ(batch::convert_file().code, batch::kJobRan);
-  EXPECT_EQ(engine::progress().decoded_frame_count.load(), 25);
+  batch::progress().stop_requested = false;
+  ASSERT_EQ(batch::convert_file(spec).code, batch::kJobRan);
+  EXPECT_EQ(batch::progress().decoded_frame_count.load(), 25);
   const auto size = static_cast<int64_t>(fs::file_size(second));
-  EXPECT_EQ(engine::progress().input_size.load(), size);
-  EXPECT_LE(engine::progress().progress_position.load(), size);
-  EXPECT_GT(engine::progress().progress_position.load(), size / 2);
+  EXPECT_EQ(batch::progress().input_size.load(), size);
+  EXPECT_LE(batch::progress().progress_position.load(), size);
+  EXPECT_GT(batch::progress().progress_position.load(), size / 2);
   expect_released();
   EXPECT_NEAR(testsupport::count_video_frames(output), 25, 2);
 }
@@ -180,8 +175,8 @@ TEST_F(ConversionJob, InputSizeBeyond4GiBIsMeasuredWhole) {
   const uintmax_t size = (uintmax_t{5} << 30) + 7;
   fs::resize_file(big, size);
   const auto output = prepare(big);
-  EXPECT_EQ(batch::convert_file().code, batch::kJobNoInput);
-  EXPECT_EQ(engine::progress().input_size.load(), static_cast<int64_t>(size));
+  EXPECT_EQ(batch::convert_file(spec).code, batch::kJobNoInput);
+  EXPECT_EQ(batch::progress().input_size.load(), static_cast<int64_t>(size));
   EXPECT_TRUE(fs::exists(big));
   EXPECT_FALSE(fs::exists(output));
 }

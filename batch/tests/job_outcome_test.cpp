@@ -14,7 +14,7 @@
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
 #include "engine/engine.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 #include "testsupport/media.h"
 
 namespace {
@@ -52,7 +52,6 @@ class FileSizeLimit {
 class JobOutcome : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine::engine_init();
     dir = testsupport::temp_dir("outcome");
   }
   void TearDown() override { fs::remove_all(dir); }
@@ -67,10 +66,11 @@ class JobOutcome : public ::testing::Test {
     c.audio_bitrate = 192000;
     c.save_beside_source = false;
     c.output_folder = dir;
-    return batch::prepare_job(c, source, "clip.mts");
+    return batch::prepare_job(c, source, "clip.mts", spec);
   }
 
   fs::path dir;
+  engine::JobSpec spec;
 };
 
 struct FullDisk {
@@ -87,7 +87,7 @@ TEST_P(DiskFull, FailsWithTheReasonAndLeavesNoFile) {
   const auto source = testsupport::mpeg2_ps_clip(2.0);
   // The size the whole file has: outputs are deterministic.
   const fs::path whole = prepare(source, c.format);
-  ASSERT_EQ(batch::convert_file().code, batch::kJobRan);
+  ASSERT_EQ(batch::convert_file(spec).code, batch::kJobRan);
   const auto size = fs::file_size(whole);
   fs::remove(whole);
 
@@ -99,7 +99,7 @@ TEST_P(DiskFull, FailsWithTheReasonAndLeavesNoFile) {
   batch::JobOutcome outcome;
   {
     FileSizeLimit limit(limits[c.point]);
-    outcome = batch::convert_file();
+    outcome = batch::convert_file(spec);
   }
   EXPECT_EQ(batch::done_text(outcome), "Failed");
   EXPECT_EQ(batch::outcome_reason(outcome), "No space left on the disk") << batch::outcome_detail(outcome);
@@ -122,13 +122,13 @@ TEST_F(JobOutcome, SourceCutShortWhileReadFailsTheJob) {
   const auto size = fs::file_size(source);
   const fs::path output = prepare(source, "mpg2");
   std::thread cutter([&] {
-    auto& p = engine::progress();
+    auto& p = batch::progress();
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (p.decoded_frame_count.load() < 5 && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     fs::resize_file(source, size / 3);
   });
-  const batch::JobOutcome outcome = batch::convert_file();
+  const batch::JobOutcome outcome = batch::convert_file(spec);
   cutter.join();
   EXPECT_EQ(outcome.code, batch::kJobSourceFailed);
   EXPECT_EQ(batch::outcome_reason(outcome), "The source file went away");

@@ -6,12 +6,14 @@
 
 #include "batch/format_table.h"
 #include "batch/job_setup.h"
-#include "engine/state.h"
 #include "testsupport/media.h"
 
 namespace {
 
-const engine::EngineParameters& prepare(const std::string& format, int width = 1280, int height = 720) {
+// The record the worker keeps from row to row.
+engine::JobSpec spec;
+
+const engine::JobSpec& prepare(const std::string& format, int width = 1280, int height = 720) {
   batch::JobChoices c;
   c.format = format;
   c.width = width;
@@ -20,26 +22,26 @@ const engine::EngineParameters& prepare(const std::string& format, int width = 1
   c.audio_bitrate = 448000;
   c.save_beside_source = false;
   c.output_folder = "/nonexistent-folder";
-  batch::prepare_job(c, "/videos/clip.mts", "clip.mts");
-  return engine::state().params;
+  batch::prepare_job(c, "/videos/clip.mts", "clip.mts", spec);
+  return spec;
 }
 
 TEST(PrepareJob, AudioRulesOf3gpAndMp4) {
   const auto& p = prepare("h.263");
   EXPECT_EQ(p.output_path, "/nonexistent-folder/clip.3gp");
-  EXPECT_EQ(p.requested_sample_rate, 8000);
-  EXPECT_EQ(p.requested_channels, 1);
-  EXPECT_EQ(p.requested_audio_bit_rate, 12200);  // whatever the audio list shows
+  EXPECT_EQ(p.sample_rate, 8000);
+  EXPECT_EQ(p.channels, 1);
+  EXPECT_EQ(p.audio_bit_rate, 12200);  // whatever the audio list shows
   prepare("mp4");
-  EXPECT_EQ(p.requested_sample_rate, 44100);
-  EXPECT_EQ(p.requested_channels, 1);
-  EXPECT_EQ(p.requested_audio_bit_rate, 448000);
+  EXPECT_EQ(p.sample_rate, 44100);
+  EXPECT_EQ(p.channels, 1);
+  EXPECT_EQ(p.audio_bit_rate, 448000);
 }
 
 // DVD-Video audio is 48 kHz; 44.1 kHz AC-3 would be played at the wrong speed.
 TEST(PrepareJob, DvdAudioIs48kHz) {
-  EXPECT_EQ(prepare("mpg2", 720, 576).requested_sample_rate, 48000);
-  EXPECT_EQ(prepare("mpg1").requested_sample_rate, 44100);
+  EXPECT_EQ(prepare("mpg2", 720, 576).sample_rate, 48000);
+  EXPECT_EQ(prepare("mpg1").sample_rate, 44100);
 }
 
 TEST(PrepareJob, DvdTargetFollowsTheFrameSize) {
@@ -55,9 +57,9 @@ TEST(PrepareJob, UnknownFormatKeepsEarlierChoicesAndUsesItsTextAsExtension) {
   EXPECT_EQ(p.output_path, "/nonexistent-folder/clip.ogv");
   EXPECT_EQ(p.video_codec_choice, 4);
   EXPECT_EQ(p.audio_codec_choice, 4);
-  EXPECT_EQ(p.requested_channels, 2);
+  EXPECT_EQ(p.channels, 2);
   // The table wants the lower-cased text the window hands over.
-  EXPECT_EQ(batch::format_choice("MPG2"), nullptr);
+  EXPECT_EQ(batch::format_row("MPG2"), nullptr);
 }
 
 }  // namespace

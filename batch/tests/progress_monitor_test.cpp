@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "batch/tests/recording_window.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 
 namespace batch {
 namespace {
@@ -18,21 +18,21 @@ class ProgressTest : public ::testing::Test {
  protected:
   std::atomic<uint32_t> tick{0};
   void SetUp() override {
-    engine::set_tick_source([this] { return tick.load(); });
-    auto& p = engine::progress();
+    batch::set_tick_source([this] { return tick.load(); });
+    auto& p = batch::progress();
     p.clock_running = false;
     p.conversion_running = false;
     p.elapsed_ms = 0;
   }
   void TearDown() override {
-    engine::set_tick_source({});
-    engine::progress().conversion_running = false;
-    engine::progress().clock_running = false;
+    batch::set_tick_source({});
+    batch::progress().conversion_running = false;
+    batch::progress().clock_running = false;
   }
   void start_clock(uint32_t at) {
     tick = at;
-    engine::progress().job_start_time = at;
-    engine::progress().clock_running = true;
+    batch::progress().job_start_time = at;
+    batch::progress().clock_running = true;
   }
 };
 
@@ -74,7 +74,7 @@ TEST_F(ProgressTest, ElapsedSecondsIsFrozenAfterTheJob) {
   start_clock(5000);
   tick = 7250;
   EXPECT_DOUBLE_EQ(elapsed_seconds(), 2.25);
-  engine::progress().clock_running = false;
+  batch::progress().clock_running = false;
   tick = 99000;
   EXPECT_DOUBLE_EQ(elapsed_seconds(), 2.25);
   EXPECT_DOUBLE_EQ(elapsed_seconds(), 2.25);
@@ -86,7 +86,7 @@ TEST_F(ProgressTest, ElapsedSecondsIsFrozenAfterTheJob) {
 TEST_F(ProgressTest, OneUpdateWritesBarTextsAndStatistics) {
   RecordingWindow window;
   window.rows.resize(3);
-  auto& p = engine::progress();
+  auto& p = batch::progress();
   p.current_row = 1;
   p.input_size = 1000;
   p.progress_position = 426;
@@ -108,7 +108,7 @@ TEST_F(ProgressTest, OneUpdateWritesBarTextsAndStatistics) {
 TEST_F(ProgressTest, MonitorPollsWhileRunningAndEndsWithTheJob) {
   RecordingWindow window;
   window.rows.resize(1);
-  auto& p = engine::progress();
+  auto& p = batch::progress();
   p.current_row = 0;
   p.input_size = 1000;
   p.progress_position = 500;
@@ -132,13 +132,13 @@ TEST_F(ProgressTest, MonitorPollsWhileRunningAndEndsWithTheJob) {
 TEST_F(ProgressTest, JobEndedBeforeTheFirstPollLeavesTheWindowUntouched) {
   RecordingWindow window;
   window.rows.resize(1);
-  engine::progress().conversion_running = false;
+  batch::progress().conversion_running = false;
   EXPECT_EQ(progress_monitor(window), 0);
 
-  engine::progress().conversion_running = true;
+  batch::progress().conversion_running = true;
   std::thread monitor([&] { progress_monitor(window); });
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  engine::progress().conversion_running = false;  // during the first sleep
+  batch::progress().conversion_running = false;  // during the first sleep
   monitor.join();
   EXPECT_TRUE(window.bar_history.empty());
   EXPECT_EQ(window.percent, "0%");

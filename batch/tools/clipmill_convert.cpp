@@ -14,8 +14,7 @@
 #include "batch/conversion_job.h"
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
-#include "engine/engine.h"
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 #include "presets/conversion_settings.h"
 #include "presets/option_tables.h"
 
@@ -138,7 +137,7 @@ class CancelTimer {
   explicit CancelTimer(double seconds) {
     if (seconds < 0) return;
     thread_ = std::thread([this, seconds] {
-      auto& progress = engine::progress();
+      auto& progress = batch::progress();
       while (!done_ && !progress.conversion_running.load(std::memory_order_relaxed))
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
@@ -178,15 +177,15 @@ int main(int argc, char** argv) {
 
   const batch::JobChoices choices = batch::job_choices(settings);
 
-  engine::engine_init();
   const fs::path source = args.input;
-  const fs::path output = batch::prepare_job(choices, source, source.filename().string());
+  engine::JobSpec spec;
+  const fs::path output = batch::prepare_job(choices, source, source.filename().string(), spec);
 
   const auto start = std::chrono::steady_clock::now();
   batch::JobOutcome outcome;
   {
     CancelTimer timer(args.cancel_after);
-    outcome = batch::convert_file();
+    outcome = batch::convert_file(spec);
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::string reason = batch::outcome_reason(outcome);

@@ -7,13 +7,13 @@
 namespace {
 
 TEST(ConvertH264, DelayedPicturesAreDrainedAndTheEncoderFreed) {
-  engine::engine_init();
+  enginetest::fresh_job();
   // The generic codec defaults look to libx264 like a broken old setup and
   // it refuses them; a user's options (as the registry would carry them)
   // move it off those values.
-  ASSERT_EQ(engine::set_option("qmin", "10"), 0);
-  ASSERT_EQ(engine::set_option("qmax", "51"), 0);
-  ASSERT_EQ(engine::set_option("qdiff", "4"), 0);
+  ASSERT_EQ(engine::set_option(enginetest::job(), "qmin", "10"), 0);
+  ASSERT_EQ(engine::set_option(enginetest::job(), "qmax", "51"), 0);
+  ASSERT_EQ(engine::set_option(enginetest::job(), "qdiff", "4"), 0);
   const enginetest::Format h264{"h264", 5, 1, 0, "mp4", 320, 240, 1, 44100, 128000,
                                 "mov,mp4,m4a,3gp,3g2,mj2", "h264", "aac"};
   const auto dir = testsupport::temp_dir("h264");

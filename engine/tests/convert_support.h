@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/progress.h"
+
 #include "engine/tests/engine_fixture.h"
 #include "testsupport/media.h"
 
@@ -43,10 +43,10 @@ inline bool run_engine_job(const fs::path& input, const enginetest::Format& form
                            float fps = 25) {
   enginetest::fill_parameters(format, output, fps);
   enginetest::open_files(input);
-  const auto& tables = engine::state().tables;
+  const auto& tables = enginetest::job().tables;
   const bool opened = tables.output_file_count > 0 && tables.input_file_count > 0;
-  if (opened) engine::transcode();
-  engine::release_files();
+  if (opened) engine::transcode(enginetest::job());
+  engine::release_files(enginetest::job());
   return opened;
 }
 

@@ -84,19 +84,20 @@ TEST_F(ConvertTiming, CancelLeavesACompleteFileWithWhatWasConverted) {
   const auto input = converttest::ts_clip(25, 10.0);
   const auto dir = testsupport::temp_dir("cancel");
   const auto output = dir / "cancel.mp4";
-  auto& progress = engine::progress();
-  progress.stop_requested = false;
+  auto& progress = enginetest::test_job().counters;
+  auto& stop = enginetest::test_job().stop;
+  stop = false;
   progress.decoded_frame_count = 0;
   std::atomic<bool> done{false};
   std::thread canceller([&] {
     while (!done && progress.decoded_frame_count.load() < 60) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    progress.stop_requested = true;
+    stop = true;
   });
   const bool ran = converttest::run_engine_job(input, converttest::kMp4, output);
   done = true;
   canceller.join();
   ASSERT_TRUE(ran);
-  EXPECT_TRUE(progress.stop_requested.load());
+  EXPECT_TRUE(stop.load());
 
   const int decoded = progress.decoded_frame_count.load();
   EXPECT_LT(decoded, 200) << "the cancel did not stop the read loop";
@@ -116,12 +117,12 @@ TEST_F(ConvertTiming, PreviewShowsEveryTenthPictureWhileOn) {
     ++shown;
   };
   engine::preview_countdown() = 10;
-  engine::progress().preview = true;
+  enginetest::test_job().preview = true;
   const auto dir = testsupport::temp_dir("preview");
   ASSERT_TRUE(converttest::run_engine_job(converttest::ts_clip(25, 2.0), converttest::kAvi, dir / "p.avi"));
   EXPECT_EQ(shown, 5);  // 50 pictures
 
-  engine::progress().preview = false;
+  enginetest::test_job().preview = false;
   shown = 0;
   ASSERT_TRUE(converttest::run_engine_job(converttest::ts_clip(25, 2.0), converttest::kAvi, dir / "q.avi"));
   EXPECT_EQ(shown, 0);

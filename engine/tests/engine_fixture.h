@@ -1,6 +1,6 @@
 #pragma once
-// Shared set-up for the engine tests: a fresh engine per process, the job's
-// calling order, and a recorder for the engine's message boxes.
+// Shared set-up for the engine tests: a job driven stage by stage, the
+// job's calling order, and a recorder for the engine's message boxes.
 
 #include <gtest/gtest.h>
 
@@ -14,11 +14,53 @@
 
 namespace enginetest {
 
-// A test (plain or parameterised) that starts from a freshly initialised engine.
+// The job a test drives stage by stage, as convert() does. Its hooks hand
+// boxes and pictures to the display hooks, so a test can watch them there.
+struct TestJob {
+  engine::JobSpec spec;
+  engine::JobCounters counters;
+  std::atomic<bool> stop{false};
+  std::atomic<bool> preview{false};
+  engine::JobHooks hooks;
+  std::unique_ptr<engine::Job> job;
+};
+
+inline TestJob& test_job() {
+  static TestJob t;
+  return t;
+}
+
+// A new job with a fresh engine's settings (the old one released).
+inline engine::Job& fresh_job() {
+  TestJob& t = test_job();
+  t.job.reset();
+  t.stop = false;
+  t.preview = false;
+  t.hooks.message_box = [](const std::string& text, const std::string& caption) {
+    if (engine::hooks().message_box) engine::hooks().message_box(text, caption);
+  };
+  t.hooks.show_preview_picture = [](const AVFrame* picture, const AVCodecContext* decoder) {
+    engine::show_preview_picture(picture, decoder);
+  };
+  t.hooks.stop = &t.stop;
+  t.hooks.preview = &t.preview;
+  t.hooks.preview_countdown = &engine::preview_countdown();
+  t.hooks.counters = &t.counters;
+  t.job = std::make_unique<engine::Job>(t.spec, t.hooks);
+  return *t.job;
+}
+
+inline engine::Job& job() {
+  TestJob& t = test_job();
+  return t.job ? *t.job : fresh_job();
+}
+inline engine::JobSpec& spec() { return test_job().spec; }
+
+// A test (plain or parameterised) that starts from a fresh job.
 template <class Base = ::testing::Test>
 class Fresh : public Base {
  protected:
-  void SetUp() override { engine::engine_init(); }
+  void SetUp() override { fresh_job(); }
 };
 
 struct Box {
@@ -40,34 +82,36 @@ inline void PrintTo(const Format& f, std::ostream* os) { *os << f.name; }
 
 inline void fill_parameters(const Format& f, const std::filesystem::path& output, float fps = 25,
                             int video_bit_rate = 2000000) {
-  auto& p = engine::state().params;
+  auto& p = spec();
   p.video_codec_choice = f.video_choice;
   p.audio_codec_choice = f.audio_choice;
   p.output_target = f.target;
-  p.requested_width = f.width;
-  p.requested_height = f.height;
-  p.requested_frame_rate = fps;
+  p.width = f.width;
+  p.height = f.height;
+  p.frame_rate = fps;
   p.video_bit_rate = video_bit_rate;
-  p.requested_sample_rate = f.sample_rate;
-  p.requested_channels = f.channels;
-  p.requested_audio_bit_rate = f.audio_bit_rate;
+  p.sample_rate = f.sample_rate;
+  p.channels = f.channels;
+  p.audio_bit_rate = f.audio_bit_rate;
   p.aspect_choice = 1;
   p.output_path = output.string();
-  engine::state().settings.video_disabled = 0;
-  engine::state().settings.audio_disabled = 0;
+  job().settings.video_disabled = 0;
+  job().settings.audio_disabled = 0;
   // What the job does at its start: a new job has no error yet.
-  engine::reset_job_error();
+  job().error = {};
+  job().packets_written = 0;
 }
 
 // The job's order of calls up to the transcode.
 inline void open_files(const std::filesystem::path& input) {
-  engine::choose_audio_codec();
-  engine::apply_video_settings();
-  engine::open_input(input.string());
-  engine::choose_audio_codec();
-  engine::apply_video_settings();
-  engine::create_output_file();
-  engine::apply_video_settings();
+  engine::Job& j = job();
+  engine::choose_audio_codec(j);
+  engine::apply_video_settings(j);
+  engine::open_input(j, input.string());
+  engine::choose_audio_codec(j);
+  engine::apply_video_settings(j);
+  engine::create_output_file(j);
+  engine::apply_video_settings(j);
 }
 
 // Installs a message-box recorder for the test's lifetime.

@@ -21,7 +21,7 @@ std::string option_text(void* object, const char* name) {
   return value;
 }
 
-AVCodecContext* entry(AVMediaType type) { return engine::state().options.codec_option_defaults[type].get(); }
+AVCodecContext* entry(AVMediaType type) { return enginetest::job().options->codec_option_defaults[type].get(); }
 
 class Options : public enginetest::Fresh<> {};
 
@@ -34,11 +34,11 @@ class FrameRateRules : public enginetest::Fresh<::testing::TestWithParam<RateCas
 
 TEST_P(FrameRateRules, GiveTheExactRationalRate) {
   // As if the input had been opened at 50 fps: rates outside the rules keep it.
-  engine::state().settings.frame_rate = {50, 1};
-  engine::state().params.requested_frame_rate = GetParam().requested;
-  engine::apply_video_settings();
-  EXPECT_EQ(engine::state().settings.frame_rate.num, GetParam().expected.num);
-  EXPECT_EQ(engine::state().settings.frame_rate.den, GetParam().expected.den);
+  enginetest::job().settings.frame_rate = {50, 1};
+  enginetest::spec().frame_rate = GetParam().requested;
+  engine::apply_video_settings(enginetest::job());
+  EXPECT_EQ(enginetest::job().settings.frame_rate.num, GetParam().expected.num);
+  EXPECT_EQ(enginetest::job().settings.frame_rate.den, GetParam().expected.den);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, FrameRateRules,
@@ -48,15 +48,15 @@ INSTANTIATE_TEST_SUITE_P(Rates, FrameRateRules,
                                            RateCase{50.0f, {50, 1}}, RateCase{0.0f, {50, 1}}));
 
 TEST_F(Options, MaxrateFollowsTheRuleAndMinrateIsZero) {
-  auto& p = engine::state().params;
+  auto& p = enginetest::spec();
   for (int rate : {2000000, 9000000}) {
     p.video_bit_rate = rate;
-    engine::apply_video_settings();
+    engine::apply_video_settings(enginetest::job());
     EXPECT_EQ(option_text(entry(AVMEDIA_TYPE_VIDEO), "maxrate"), "9000000") << rate;
     EXPECT_EQ(option_text(entry(AVMEDIA_TYPE_VIDEO), "minrate"), "0");
   }
   p.video_bit_rate = 12000000;
-  engine::apply_video_settings();
+  engine::apply_video_settings(enginetest::job());
   EXPECT_EQ(option_text(entry(AVMEDIA_TYPE_VIDEO), "maxrate"), "12000000");
   EXPECT_EQ(option_text(entry(AVMEDIA_TYPE_VIDEO), "minrate"), "0");
 }
@@ -69,9 +69,9 @@ struct AspectCase {
 class AspectText : public ::testing::TestWithParam<AspectCase> {};
 
 TEST_P(AspectText, StoresOnlyAPositiveRatio) {
-  engine::state().settings.frame_aspect_ratio = 0.5f;
-  engine::parse_aspect_ratio(GetParam().text);
-  EXPECT_FLOAT_EQ(engine::state().settings.frame_aspect_ratio, GetParam().expected) << GetParam().text;
+  enginetest::job().settings.frame_aspect_ratio = 0.5f;
+  engine::parse_aspect_ratio(enginetest::job(), GetParam().text);
+  EXPECT_FLOAT_EQ(enginetest::job().settings.frame_aspect_ratio, GetParam().expected) << GetParam().text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, AspectText,
@@ -108,26 +108,26 @@ TEST_F(Options, CodecLookupLogsUnknownAndWrongTypeNames) {
 }
 
 TEST_F(Options, LeadingLetterSelectsTheCodecEntryForUnknownNames) {
-  EXPECT_EQ(engine::set_option("vb", "777000"), 0);
+  EXPECT_EQ(engine::set_option(enginetest::job(), "vb", "777000"), 0);
   EXPECT_EQ(entry(AVMEDIA_TYPE_VIDEO)->bit_rate, 777000);
   EXPECT_EQ(entry(AVMEDIA_TYPE_AUDIO)->bit_rate, 128000);
-  EXPECT_EQ(engine::set_option("ab", "96000"), 0);  // known by its full name
+  EXPECT_EQ(engine::set_option(enginetest::job(), "ab", "96000"), 0);  // known by its full name
   EXPECT_EQ(entry(AVMEDIA_TYPE_AUDIO)->bit_rate, 96000);
-  EXPECT_EQ(engine::set_option("xb", "1"), -1);
-  EXPECT_EQ(engine::set_option("vno_such_option", "1"), -1);
-  EXPECT_EQ(engine::set_option("g", "not a number"), -1);
-  EXPECT_EQ(engine::set_option("muxrate", "-5"), -1);
-  const auto& names = engine::state().options.option_names;
+  EXPECT_EQ(engine::set_option(enginetest::job(), "xb", "1"), -1);
+  EXPECT_EQ(engine::set_option(enginetest::job(), "vno_such_option", "1"), -1);
+  EXPECT_EQ(engine::set_option(enginetest::job(), "g", "not a number"), -1);
+  EXPECT_EQ(engine::set_option(enginetest::job(), "muxrate", "-5"), -1);
+  const auto& names = enginetest::job().options->option_names;
   ASSERT_EQ(names.size(), 2u);
   EXPECT_EQ(names[0], "b");
   EXPECT_EQ(names[1], "ab");
 }
 
 TEST_F(Options, GopReachesTheEncodersGroupSize) {
-  EXPECT_EQ(engine::set_option("gop", "18"), 0);
+  EXPECT_EQ(engine::set_option(enginetest::job(), "gop", "18"), 0);
   EXPECT_EQ(entry(AVMEDIA_TYPE_VIDEO)->gop_size, 18);
   engine::CodecContextPtr fresh(avcodec_alloc_context3(nullptr));
-  engine::apply_registered_options(entry(AVMEDIA_TYPE_VIDEO), fresh.get(),
+  engine::apply_registered_options(enginetest::job(), entry(AVMEDIA_TYPE_VIDEO), fresh.get(),
                                    AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_VIDEO_PARAM);
   EXPECT_EQ(fresh->gop_size, 18);
 }
@@ -150,9 +150,9 @@ TEST_P(TargetRegistry, SetsTheTargetsOptionsAndContainer) {
   const enginetest::Format mpg2{c.name, 14, 6, c.target, c.extension, 720, 576, 2, 48000, 192000,
                                 c.container, "mpeg2video", "ac3"};
   enginetest::fill_parameters(mpg2, dir / (std::string("out.") + c.extension), 25, 5000000);
-  engine::create_output_file();
-  ASSERT_EQ(engine::state().tables.output_file_count, 1);
-  AVFormatContext* oc = engine::state().tables.output_files[0]->context.get();
+  engine::create_output_file(enginetest::job());
+  ASSERT_EQ(enginetest::job().tables.output_file_count, 1);
+  AVFormatContext* oc = enginetest::job().tables.output_files[0]->context.get();
   EXPECT_STREQ(oc->oformat->name, c.container);
   EXPECT_EQ(oc->packet_size, 2048u);
   EXPECT_EQ(oc->max_delay, 699999);
@@ -164,17 +164,17 @@ TEST_P(TargetRegistry, SetsTheTargetsOptionsAndContainer) {
   // The video stream's own settings ran apply_video_settings last.
   EXPECT_EQ(option_text(video, "maxrate"), "9000000");
   EXPECT_EQ(option_text(video, "minrate"), "0");
-  const AVDictionary* mux = engine::state().tables.output_files[0]->muxer_options;
+  const AVDictionary* mux = enginetest::job().tables.output_files[0]->muxer_options;
   ASSERT_NE(av_dict_get(mux, "muxrate", nullptr, 0), nullptr);
   EXPECT_STREQ(av_dict_get(mux, "muxrate", nullptr, 0)->value, "10080000");
   EXPECT_STREQ(av_dict_get(mux, "preload", nullptr, 0)->value, "500000");
 
   // The stream's encoder took the registered values.
-  AVCodecContext* enc = engine::state().tables.output_files[0]->encoders[0]->context();
+  AVCodecContext* enc = enginetest::job().tables.output_files[0]->encoders[0]->context();
   EXPECT_EQ(enc->gop_size, c.gop);
   EXPECT_EQ(enc->rc_max_rate, 9000000);
   EXPECT_EQ(enc->rc_initial_buffer_occupancy, 1835008 * 3 / 4);
-  engine::release_files();
+  engine::release_files(enginetest::job());
   std::filesystem::remove_all(dir);
 }
 
@@ -186,15 +186,15 @@ INSTANTIATE_TEST_SUITE_P(Targets, TargetRegistry,
 
 TEST_F(Options, VcdTargetNamesItsCodecsAndTheSecondJobStartsAtZero) {
   const auto dir = testsupport::temp_dir("vcd");
-  auto& p = engine::state().params;
+  auto& p = enginetest::spec();
   p.output_target = 9;
-  p.requested_width = 352;
-  p.requested_height = 288;
-  p.requested_sample_rate = 22050;
-  p.requested_channels = 1;
+  p.width = 352;
+  p.height = 288;
+  p.sample_rate = 22050;
+  p.channels = 1;
   p.output_path = (dir / "first.mpg").string();
-  engine::create_output_file();
-  auto& t = engine::state().tables;
+  engine::create_output_file(enginetest::job());
+  auto& t = enginetest::job().tables;
   ASSERT_EQ(t.output_file_count, 1);
   EXPECT_STREQ(t.output_files[0]->context->oformat->name, "vcd");
   ASSERT_EQ(t.output_codec_count, 2);
@@ -206,8 +206,8 @@ TEST_F(Options, VcdTargetNamesItsCodecsAndTheSecondJobStartsAtZero) {
   AVCodecContext* audio = t.output_files[0]->encoders[1]->context();
   EXPECT_EQ(audio->sample_rate, 22050);
   EXPECT_EQ(audio->ch_layout.nb_channels, 1);
-  EXPECT_EQ(engine::state().settings.video_codec_name, std::nullopt);
-  engine::release_files();
+  EXPECT_EQ(enginetest::job().settings.video_codec_name, std::nullopt);
+  engine::release_files(enginetest::job());
   EXPECT_EQ(t.output_codec_count, 0);
   EXPECT_EQ(t.output_file_count, 0);
 
@@ -215,14 +215,14 @@ TEST_F(Options, VcdTargetNamesItsCodecsAndTheSecondJobStartsAtZero) {
   p.video_codec_choice = 12;
   p.audio_codec_choice = 2;
   p.output_path = (dir / "second.avi").string();
-  engine::create_output_file();
+  engine::create_output_file(enginetest::job());
   ASSERT_EQ(t.output_file_count, 1);
   ASSERT_EQ(t.output_codec_count, 2);
   EXPECT_EQ(t.output_codecs[0], nullptr);
   EXPECT_EQ(t.output_codecs[1], nullptr);
   EXPECT_EQ(t.output_files[0]->encoders[0]->context()->codec_id, AV_CODEC_ID_MSMPEG4V2);
   EXPECT_EQ(t.output_files[0]->encoders[1]->context()->codec_id, AV_CODEC_ID_MP3);
-  engine::release_files();
+  engine::release_files(enginetest::job());
   std::filesystem::remove_all(dir);
 }
 

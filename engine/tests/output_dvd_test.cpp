@@ -44,16 +44,16 @@ class DvdOutput : public ::testing::TestWithParam<DvdCase> {};
 
 TEST_P(DvdOutput, KeepsTheGopLimitAndThePackFormat) {
   const DvdCase& c = GetParam();
-  engine::engine_init();
+  enginetest::fresh_job();
   const auto dir = testsupport::temp_dir(std::string("dvd_") + c.name);
   const fs::path output = dir / "clip.mpg";
   const enginetest::Format f{c.name, 14, 6, c.target, "mpg", c.width, c.height, 2, 48000, 192000,
                              "mpeg", "mpeg2video", "ac3"};
   enginetest::fill_parameters(f, output, c.fps, 5000000);
   enginetest::open_files(testsupport::mpeg2_ps_clip(2.0));
-  ASSERT_EQ(engine::state().tables.output_file_count, 1);
-  ASSERT_EQ(engine::transcode(), 0);
-  engine::release_files();
+  ASSERT_EQ(enginetest::job().tables.output_file_count, 1);
+  ASSERT_EQ(engine::transcode(enginetest::job()), 0);
+  engine::release_files(enginetest::job());
 
   const int gop = longest_gop(output);
   // The encoder's default group is 12 pictures: the target's value must win.

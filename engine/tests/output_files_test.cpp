@@ -24,11 +24,11 @@ std::string read_all(const fs::path& p) {
 class OutputFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine::engine_init();
+    enginetest::fresh_job();
     dir_ = testsupport::temp_dir("outputs");
   }
   void TearDown() override {
-    engine::release_files();
+    engine::release_files(enginetest::job());
     fs::remove_all(dir_);
   }
   fs::path dir_;
@@ -40,11 +40,11 @@ TEST_F(OutputFiles, AnExistingOutputNameIsNeverTouched) {
   const auto before = fs::last_write_time(existing);
   enginetest::fill_parameters(kAvi, existing);
   enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
-  auto& t = engine::state().tables;
+  auto& t = enginetest::job().tables;
   EXPECT_EQ(t.output_file_count, 0);
   EXPECT_EQ(t.output_codec_count, 0);
-  EXPECT_EQ(engine::state().settings.forced_output_format, nullptr);
-  engine::release_files();
+  EXPECT_EQ(enginetest::job().settings.forced_output_format, nullptr);
+  engine::release_files(enginetest::job());
   EXPECT_EQ(read_all(existing), "somebody's file");
   EXPECT_EQ(fs::last_write_time(existing), before);
 }
@@ -56,9 +56,9 @@ TEST_F(OutputFiles, TheSourceItselfIsNeverTheOutput) {
   enginetest::Format mpg1{"mpg1", 13, 3, 0, "mpg", 352, 288, 2, 44100, 192000, "mpeg", "mpeg1video", "mp2"};
   enginetest::fill_parameters(mpg1, source);
   enginetest::open_files(source);
-  EXPECT_EQ(engine::state().tables.input_file_count, 1);
-  EXPECT_EQ(engine::state().tables.output_file_count, 0);
-  engine::release_files();
+  EXPECT_EQ(enginetest::job().tables.input_file_count, 1);
+  EXPECT_EQ(enginetest::job().tables.output_file_count, 0);
+  engine::release_files(enginetest::job());
   EXPECT_EQ(read_all(source), original);
 }
 
@@ -66,9 +66,9 @@ TEST_F(OutputFiles, AnOddOutputNameIsAPlainFile) {
   const fs::path odd = dir_ / "concat:clip 1.avi";
   enginetest::fill_parameters(kAvi, odd);
   enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
-  ASSERT_EQ(engine::state().tables.output_file_count, 1);
-  EXPECT_EQ(engine::transcode(), 0);
-  engine::release_files();
+  ASSERT_EQ(enginetest::job().tables.output_file_count, 1);
+  EXPECT_EQ(engine::transcode(enginetest::job()), 0);
+  engine::release_files(enginetest::job());
   EXPECT_TRUE(fs::exists(odd));
   EXPECT_TRUE(testsupport::probe(odd).ok);
 }
@@ -90,9 +90,9 @@ TEST_P(MissingStreamType, IsNotCreatedInTheOutput) {
   const fs::path output = dir_ / "out.avi";
   enginetest::fill_parameters(kAvi, output);
   enginetest::open_files(input);
-  ASSERT_EQ(engine::state().tables.output_file_count, 1);
-  EXPECT_EQ(engine::transcode(), 0);
-  engine::release_files();
+  ASSERT_EQ(enginetest::job().tables.output_file_count, 1);
+  EXPECT_EQ(engine::transcode(enginetest::job()), 0);
+  engine::release_files(enginetest::job());
   const auto info = testsupport::probe(output);
   ASSERT_TRUE(info.ok);
   EXPECT_EQ(info.first("video") != nullptr, c.has_video);
@@ -111,16 +111,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(OutputFiles, InputAspectIsTakenAndAnUnknownRateBecomes25) {
   const auto input = testsupport::cached_media(
       "anamorphic.mkv", "-f lavfi -i testsrc2=size=1440x1080:rate=25 -t 0.2 -vf setsar=4/3 -c:v mpeg4");
-  engine::open_input(input.string());
-  ASSERT_EQ(engine::state().tables.input_file_count, 1);
-  EXPECT_NEAR(engine::state().settings.frame_aspect_ratio, 16.0 / 9.0, 1e-4);
+  engine::open_input(enginetest::job(), input.string());
+  ASSERT_EQ(enginetest::job().tables.input_file_count, 1);
+  EXPECT_NEAR(enginetest::job().settings.frame_aspect_ratio, 16.0 / 9.0, 1e-4);
 
   // 50 fps matches no rule; with no rate known either, the stream runs at 25.
   enginetest::fill_parameters(kAvi, dir_ / "out.avi", 50);
-  engine::state().settings.frame_rate = {0, 0};
-  engine::create_output_file();
-  ASSERT_EQ(engine::state().tables.output_file_count, 1);
-  const AVCodecContext* video = engine::state().tables.output_files[0]->encoders[0]->context();
+  enginetest::job().settings.frame_rate = {0, 0};
+  engine::create_output_file(enginetest::job());
+  ASSERT_EQ(enginetest::job().tables.output_file_count, 1);
+  const AVCodecContext* video = enginetest::job().tables.output_files[0]->encoders[0]->context();
   EXPECT_EQ(video->time_base.num, 1);
   EXPECT_EQ(video->time_base.den, 25);
 }
@@ -131,9 +131,9 @@ TEST_F(OutputFiles, BadInputsRegisterNothing) {
   fs::create_directory(dir_ / "folder.mts");
   for (const fs::path& p : {dir_ / "text.mts", dir_ / "empty.mts", dir_ / "missing.mts", dir_ / "folder.mts",
                             fs::path("http://127.0.0.1:9/x.mts"), fs::path()}) {
-    engine::open_input(p.string());
-    EXPECT_EQ(engine::state().tables.input_file_count, 0) << p;
-    EXPECT_EQ(engine::state().tables.input_codec_count, 0) << p;
+    engine::open_input(enginetest::job(), p.string());
+    EXPECT_EQ(enginetest::job().tables.input_file_count, 0) << p;
+    EXPECT_EQ(enginetest::job().tables.input_codec_count, 0) << p;
   }
 }
 

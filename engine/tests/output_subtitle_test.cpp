@@ -84,7 +84,7 @@ class SubtitleOutput : public ::testing::Test {
     engine::OutputStream ost;
     ost.stream = st;
     ost.encoder = &encoder;
-    engine::write_subtitle(oc.get(), ost, ist, &subtitle.sub, pts);
+    engine::write_subtitle(enginetest::job(), oc.get(), ost, ist, &subtitle.sub, pts);
     av_write_trailer(oc.get());
     oc.reset();
 

@@ -13,10 +13,10 @@ const enginetest::Format kH263{"h263", 6, 5, 0, "3gp", 176, 144, 1, 8000, 12200,
                                "mov,mp4,m4a,3gp,3g2,mj2", "h263", "amr_nb"};
 
 TEST(SetupFailure, RefusedEncoderGivesOneBoxNoHeaderAndACleanNextRun) {
-  engine::engine_init();
+  enginetest::fresh_job();
   const auto dir = testsupport::temp_dir("refused");
   enginetest::BoxRecorder boxes;
-  auto& t = engine::state().tables;
+  auto& t = enginetest::job().tables;
 
   // H.263 has no 320x240 picture size: its encoder refuses to open.
   enginetest::Format bad = kH263;
@@ -25,13 +25,12 @@ TEST(SetupFailure, RefusedEncoderGivesOneBoxNoHeaderAndACleanNextRun) {
   enginetest::fill_parameters(bad, dir / "bad.3gp");
   enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
   ASSERT_EQ(t.output_file_count, 1);
-  EXPECT_EQ(engine::transcode(), -1);
+  EXPECT_EQ(engine::transcode(enginetest::job()), -1);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text,
             "Error while opening codec for output. maybe incorrect parameters such as bit_rate, rate, width or height");
   EXPECT_EQ(boxes.boxes[0].caption, "Error");
-  EXPECT_EQ(engine::state().settings.encode_buffer, nullptr);
-  engine::release_files();
+  engine::release_files(enginetest::job());
   EXPECT_EQ(fs::file_size(dir / "bad.3gp"), 0u);  // no header written
   EXPECT_EQ(t.input_file_count + t.output_file_count + t.input_codec_count + t.output_codec_count, 0);
 
@@ -39,8 +38,8 @@ TEST(SetupFailure, RefusedEncoderGivesOneBoxNoHeaderAndACleanNextRun) {
   enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
   EXPECT_EQ(t.output_codec_count, 2);
   EXPECT_EQ(t.input_codec_count, 2);
-  EXPECT_EQ(engine::transcode(), 0);
-  engine::release_files();
+  EXPECT_EQ(engine::transcode(enginetest::job()), 0);
+  engine::release_files(enginetest::job());
   EXPECT_EQ(boxes.boxes.size(), 1u);
   const auto info = testsupport::probe(dir / "good.3gp");
   ASSERT_TRUE(info.ok);

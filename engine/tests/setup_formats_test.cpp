@@ -31,15 +31,15 @@ TEST_P(SetupFormats, OpensEveryCodecAndWritesAReadableHeader) {
   enginetest::BoxRecorder boxes;
   enginetest::fill_parameters(f, output);
   enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
-  ASSERT_EQ(engine::state().tables.input_file_count, 1);
-  ASSERT_EQ(engine::state().tables.output_file_count, 1);
+  ASSERT_EQ(enginetest::job().tables.input_file_count, 1);
+  ASSERT_EQ(enginetest::job().tables.output_file_count, 1);
 
-  EXPECT_EQ(engine::transcode(), 0);
-  engine::release_files();
+  EXPECT_EQ(engine::transcode(enginetest::job()), 0);
+  engine::release_files(enginetest::job());
   EXPECT_TRUE(boxes.boxes.empty());
 
-  EXPECT_EQ(engine::state().tables.output_file_count, 0);
-  EXPECT_EQ(engine::state().tables.output_codec_count, 0);
+  EXPECT_EQ(enginetest::job().tables.output_file_count, 0);
+  EXPECT_EQ(enginetest::job().tables.output_codec_count, 0);
   testsupport::expect_output(output, {f.container, f.video_codec, f.audio_codec, f.width, f.height, nullptr,
                                       f.sample_rate, f.channels});
   std::filesystem::remove_all(dir);

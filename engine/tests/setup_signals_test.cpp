@@ -6,7 +6,7 @@
 #include <csignal>
 #include <unistd.h>
 
-#include "engine/progress.h"
+
 #include "engine/tests/engine_fixture.h"
 #include "testsupport/media.h"
 
@@ -20,10 +20,10 @@ const enginetest::Format kAvi{"avi", 12, 2, 0, "avi", 320, 240, 2, 44100, 128000
 // preview hook when the tenth picture has been decoded; ends the process with
 // status 0 if it survives.
 [[noreturn]] void convert_with_signal(const fs::path& input, const fs::path& output, int signal_number, int times) {
-  engine::engine_init();
+  enginetest::fresh_job();
   enginetest::fill_parameters(kAvi, output);
   enginetest::open_files(input);
-  engine::progress().preview = true;
+  enginetest::test_job().preview = true;
   static int raises;
   static int number;
   raises = times;
@@ -31,8 +31,8 @@ const enginetest::Format kAvi{"avi", 12, 2, 0, "avi", 320, 240, 2, 44100, 128000
   engine::hooks().show_preview_picture = [](const AVFrame*, const AVCodecContext*) {
     for (; raises > 0; --raises) std::raise(number);
   };
-  engine::transcode();
-  engine::release_files();
+  engine::transcode(enginetest::job());
+  engine::release_files(enginetest::job());
   _exit(0);
 }
 
@@ -67,11 +67,11 @@ TEST_P(Signals, SignalAfterAConversionIsNotSwallowed) {
   const int number = GetParam();
   const fs::path output = dir_ / "out.avi";
   auto convert_then_signal = [&] {
-    engine::engine_init();
+    enginetest::fresh_job();
     enginetest::fill_parameters(kAvi, output);
     enginetest::open_files(input_);
-    engine::transcode();
-    engine::release_files();
+    engine::transcode(enginetest::job());
+    engine::release_files(enginetest::job());
     std::raise(number);
     _exit(0);
   };

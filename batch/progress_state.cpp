@@ -1,9 +1,9 @@
-#include "engine/progress.h"
+#include "batch/progress_state.h"
 
 #include <chrono>
 #include <mutex>
 
-namespace engine {
+namespace batch {
 
 ProgressState& progress() {
   static ProgressState state;
@@ -33,4 +33,4 @@ void set_tick_source(std::function<uint32_t()> source) {
   tick_source() = std::move(source);
 }
 
-}  // namespace engine
+}  // namespace batch

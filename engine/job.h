@@ -1,0 +1,103 @@
+#pragma once
+// The engine's one entry point: one input file into one output file,
+// described by a JobSpec value, reporting through JobHooks, ending with a
+// JobOutcome. Everything one conversion uses lives in a per-job context
+// (state.h) made by convert() and gone when it returns, so several jobs can
+// run at once, each on its own thread.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/job_error.h"
+
+struct AVFrame;
+struct AVCodecContext;
+
+namespace engine {
+
+// What one conversion is to do. Filled by the caller; the engine only reads it.
+struct JobSpec {
+  std::string input_path;          // the source
+  std::string output_path;         // created exclusively; never an existing file
+  int video_codec_choice = 0;      // 0..15, video encoder and fourcc (0 or >15: MPEG-4)
+  int audio_codec_choice = 0;      // 1..8, audio encoder (others: the container's own)
+  int output_target = 0;           // 0, 3, 7, 8, 9: container and muxing preset
+  int width = 0;                   // px, output picture width
+  int height = 0;                  // px, output picture height
+  float frame_rate = 0;            // frames/s as the user typed it (29.97)
+  int video_bit_rate = 0;          // bit/s
+  int audio_bit_rate = 0;          // bit/s
+  int sample_rate = 0;             // Hz
+  int channels = 0;                // count
+  int aspect_choice = 0;           // 1..7 display aspect (1 "4:3", 2 "16:9", ...)
+};
+
+// Counters a running job publishes. Written by the job's thread only; read
+// by monitors on other threads, which may see a value one poll late.
+struct JobCounters {
+  std::atomic<int64_t> input_size{0};          // bytes of the source, 0 when unknown
+  std::atomic<int64_t> progress_position{0};   // largest source byte position read
+  std::atomic<int32_t> decoded_frame_count{0}; // video pictures decoded
+};
+
+struct CarryOver;
+
+// The job's ways out. Every member may be left empty: no box goes to
+// stderr, no preview is drawn, no stop is asked, counters are kept inside.
+struct JobHooks {
+  // A modal error box; returns when dismissed. Called on the job's thread.
+  std::function<void(const std::string& text, const std::string& caption)> message_box;
+  // One decoded picture for the preview (the decoder gives size, format, aspect).
+  std::function<void(const AVFrame* picture, const AVCodecContext* decoder)> show_preview_picture;
+  // Paints the preview black; called at the job's end.
+  std::function<void()> clear_preview;
+  const std::atomic<bool>* stop = nullptr;        // Cancel: polled once per packet
+  const std::atomic<bool>* preview = nullptr;     // show pictures while true
+  std::atomic<int>* preview_countdown = nullptr;  // pictures before the next shown; runs across jobs
+  JobCounters* counters = nullptr;                // the job's published progress
+  // Settings kept from one job to the next (the design's carry-over); null:
+  // the job starts from a fresh engine's settings.
+  CarryOver* carry_over = nullptr;
+};
+
+enum JobResult : int {
+  kJobRan = 0,           // converted: the output is complete
+  kJobNoOutput = 1,      // the output file could not be made
+  kJobNoInput = 2,       // the source could not be opened as media
+  kJobCancelled = 3,     // stopped by the user; the output is complete up to there
+  kJobWriteFailed = 4,   // writing the output failed (disk full, I/O error)
+  kJobHeaderFailed = 5,  // the container refused the streams' header
+  kJobCodecFailed = 6,   // an encoder, decoder or converter could not be set up
+  kJobSourceFailed = 7,  // the source became unreadable or shorter during the job
+};
+
+struct JobOutcome {
+  int code = kJobRan;
+  JobError error;             // the first error, for every failure code
+  int32_t frames = 0;         // pictures decoded
+  int64_t bytes_written = 0;  // bytes the job wrote to its output
+  std::string output_path;    // the job's output (gone again after a failure)
+};
+
+inline bool succeeded(const JobOutcome& outcome) { return outcome.code == kJobRan; }
+
+// The settings one job hands to the next. Opaque to callers: made empty,
+// filled by the first job that uses it.
+struct CarryOver {
+  CarryOver();
+  ~CarryOver();
+  CarryOver(const CarryOver&) = delete;
+  CarryOver& operator=(const CarryOver&) = delete;
+  struct Kept;
+  std::unique_ptr<Kept> kept;  // null until a job has run
+};
+
+// Converts spec.input_path into spec.output_path. A job that fails after it
+// created its output removes that file (only that file); a cancelled job
+// keeps its complete file. Thread-safe: each call has its own context.
+JobOutcome convert(const JobSpec& spec, JobHooks& hooks);
+
+}  // namespace engine
