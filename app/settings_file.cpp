@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "presets/conversion_settings.h"
+
 #include "app/startup.h"
 
 namespace app {
@@ -208,23 +210,6 @@ void write_setting(std::string_view section, std::string_view key, std::string_v
   write_setting_in(settings_path(), section, key, value);
 }
 
-long long setting_as_int(std::string_view value) {
-  size_t i = 0;
-  while (i < value.size() && (value[i] == ' ' || value[i] == '\t' || value[i] == '\n' || value[i] == '\r' ||
-                              value[i] == '\v' || value[i] == '\f'))
-    ++i;
-  bool negative = false;
-  if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
-  long long n = 0;
-  for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-    int digit = value[i] - '0';
-    if (n > (LLONG_MAX - digit) / 10) {
-      n = LLONG_MAX;
-      break;
-    }
-    n = n * 10 + digit;
-  }
-  return negative ? -n : n;
-}
+long long setting_as_int(std::string_view value) { return presets::read_leading_integer(value); }
 
 }  // namespace app

@@ -10,14 +10,21 @@
 
 #include "app/ids.h"
 #include "app/main_window.h"
+#include "presets/option_tables.h"
 
 namespace app {
 namespace {
 
 struct MenuItem {
-  int id;  // 0: a separator
-  const char* text;
+  int id;                       // 0: a separator
+  const char* text = nullptr;   // null: a preset's menu caption
 };
+
+const char* caption_of(const MenuItem& item) {
+  if (item.text) return item.text;
+  const int position = presets::preset_for_command(item.id);
+  return position >= 0 ? presets::preset_table()[position].menu_caption : "";
+}
 
 struct MenuSpec {
   const char* title;
@@ -29,25 +36,13 @@ const std::array<MenuSpec, 4>& menus() {
       {"&File",
        {{kCmdAddFiles, "Add MTS/M2TS file"}, {kCmdClearList, "Clear List"}, {0, nullptr}, {kCmdQuit, "&Quit"}}},
       {"Selection", {{kCmdSelectAll, "Select All"}, {kCmdUnselectAll, "Unselect All"}}},
+      // The Presets menu's order and grouping; its captions come from the
+      // preset table.
       {"Presets",
-       {{kCmdPresetMpeg2Hd, "MPEG2 HD"},
-        {kCmdPresetWmvHd, "WMV HD"},
-        {0, nullptr},
-        {kCmdPresetDvdPal, "DVD PAL"},
-        {kCmdPresetDvdNtsc, "DVD NTSC"},
-        {0, nullptr},
-        {kCmdPresetFlvLow, "FLV - Low Quality"},
-        {kCmdPresetFlvMedium, "FLV - Medium Quality"},
-        {kCmdPresetFlvHigh, "FLV - High Quality"},
-        {0, nullptr},
-        {kCmdPresetIpod, "iPod Format"},
-        {kCmdPresetIphone, "iPhone Format"},
-        {0, nullptr},
-        {kCmdPreset3gp, "3gp Format"},
-        {0, nullptr},
-        {kCmdPresetAviLow, "Avi - Low Quality"},
-        {kCmdPresetAviMedium, "Avi - Medium Quality"},
-        {kCmdPresetAviHigh, "Avi - High Quality"}}},
+       {{kCmdPresetMpeg2Hd}, {kCmdPresetWmvHd}, {0}, {kCmdPresetDvdPal}, {kCmdPresetDvdNtsc}, {0},
+        {kCmdPresetFlvLow}, {kCmdPresetFlvMedium}, {kCmdPresetFlvHigh}, {0}, {kCmdPresetIpod},
+        {kCmdPresetIphone}, {0}, {kCmdPreset3gp}, {0}, {kCmdPresetAviLow}, {kCmdPresetAviMedium},
+        {kCmdPresetAviHigh}}},
       {"&Information", {{kCmdAbout, "&About"}}},
   }};
   return table;
@@ -64,7 +59,7 @@ void MainWindow::build_menus() {
         menu->addSeparator();
         continue;
       }
-      QAction* action = menu->addAction(QString::fromUtf8(item.text));
+      QAction* action = menu->addAction(QString::fromUtf8(caption_of(item)));
       action->setObjectName(QString::number(item.id));
       // Command ids go through dispatch_command, like the buttons'.
       action->setData(item.id);

@@ -3,40 +3,25 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <string_view>
 
+#include "batch/format_table.h"
+#include "presets/conversion_settings.h"
 #include "presets/option_tables.h"
 
 namespace bench {
 
 namespace {
 
-// What the engine does for each format, in the ffmpeg tool's words.
-struct ToolFormat {
-  const char* format;
-  const char* muxer;
-  const char* extension;
-  const char* video_encoder;
-  const char* audio_encoder;
-  int channels;
-  int sample_rate;
-  bool mpeg_muxer;  // takes "muxrate"
-};
+// The ffmpeg tool has no AMR-NB encoder: AAC at the same rate stands in.
+const char* tool_audio_encoder(const batch::FormatRow& row) {
+  return std::string_view(row.audio_encoder) == "libopencore_amrnb" ? "aac" : row.audio_encoder;
+}
 
-constexpr ToolFormat kToolFormats[] = {
-    {"avi", "avi", "avi", "msmpeg4v2", "libmp3lame", 2, 44100, false},
-    {"flv", "flv", "flv", "flv", "libmp3lame", 2, 44100, false},
-    {"mp4", "mp4", "mp4", "mpeg4", "aac", 1, 44100, false},
-    {"mpg2", "dvd", "mpg", "mpeg2video", "ac3", 2, 44100, true},
-    {"wmv", "asf", "wmv", "wmv2", "wmav2", 2, 44100, false},
-    {"mpg1", "mpeg", "mpg", "mpeg1video", "mp2", 2, 44100, true},
-    // The ffmpeg tool has no AMR-NB encoder: AAC at the same rate stands in.
-    {"h.263", "3gp", "3gp", "h263", "aac", 1, 8000, false},
-};
-
-const ToolFormat* tool_format(const std::string& format) {
-  for (const auto& f : kToolFormats)
-    if (format == f.format) return &f;
-  return nullptr;
+// The MPEG program-stream muxers take "muxrate".
+bool mpeg_muxer(const batch::FormatRow& row) {
+  const std::string_view muxer = row.container;
+  return muxer == "dvd" || muxer == "mpeg";
 }
 
 std::string lower(std::string text) {
@@ -46,7 +31,7 @@ std::string lower(std::string text) {
 
 // The engine's frame-rate rules, as a rate the ffmpeg tool reads.
 std::string tool_rate(const std::string& fps) {
-  const double r = std::strtod(fps.c_str(), nullptr);
+  const double r = presets::read_leading_float(fps);
   if (r >= 29 && r < 30) return "30000/1001";
   if (r >= 23 && r < 24) return "24000/1001";
   if (r >= 14 && r < 15) return "15000/1001";
@@ -58,7 +43,9 @@ std::string tool_rate(const std::string& fps) {
   return fps;
 }
 
-int video_bits(const WorkItem& item) { return std::min(std::atoi(item.video_kbits.c_str()), 19000) * 1000; }
+int video_bits(const WorkItem& item) {
+  return static_cast<int>(std::min<long long>(presets::read_leading_integer(item.video_kbits), 19000)) * 1000;
+}
 
 }  // namespace
 
@@ -66,14 +53,14 @@ std::vector<WorkItem> work_items() {
   std::vector<WorkItem> items;
   for (const auto& preset : presets::preset_table()) {
     const std::string format = lower(preset.format);
-    if (!tool_format(format)) continue;
+    if (!batch::format_row(format)) continue;
     if (std::any_of(items.begin(), items.end(), [&](const WorkItem& w) { return w.format == format; })) continue;
     WorkItem item{format, preset.size, preset.aspect, preset.fps, preset.video_bitrate, preset.audio_bitrate, ""};
     if (format == "h.263") item.note = "ffmpeg side: AAC instead of AMR-NB (no AMR-NB encoder in the tool)";
     items.push_back(item);
   }
   // Formats no preset names (MPEG-1) run at video-CD values.
-  for (const auto& f : kToolFormats) {
+  for (const auto& f : batch::format_table()) {
     if (std::none_of(items.begin(), items.end(), [&](const WorkItem& w) { return w.format == f.format; }))
       items.push_back({f.format, "352x288", "4/3", "25", "1150", "224", "no preset: video-CD values"});
   }
@@ -89,11 +76,11 @@ std::vector<std::string> engine_command(const std::filesystem::path& convert_too
 
 std::vector<std::string> ffmpeg_command(const WorkItem& item, const std::filesystem::path& input,
                                         const std::filesystem::path& out_dir) {
-  const ToolFormat& f = *tool_format(item.format);
+  const batch::FormatRow& f = *batch::format_row(item.format);
   const int video = video_bits(item);
   const int max_rate = video > 9000000 ? video : 9000000;
   const bool is_3gp = item.format == "h.263";
-  const int audio = is_3gp ? 12200 : std::atoi(item.audio_kbits.c_str()) * 1000;
+  const int audio = is_3gp ? 12200 : static_cast<int>(presets::read_leading_integer(item.audio_kbits)) * 1000;
   std::string aspect = item.aspect;
   std::replace(aspect.begin(), aspect.end(), '/', ':');
   // DVD at 720x480 uses a group of pictures of 18, every other format 15.
@@ -105,14 +92,14 @@ std::vector<std::string> ffmpeg_command(const WorkItem& item, const std::filesys
       "-map", "0:v:0", "-map", "0:a:0?", "-s", item.size, "-r", tool_rate(item.fps), "-aspect", aspect,
       "-c:v", f.video_encoder, "-b:v", std::to_string(video), "-maxrate", std::to_string(max_rate),
       "-minrate", "0", "-bufsize", "1835008", "-g", gop,
-      "-c:a", f.audio_encoder, "-b:a", std::to_string(audio), "-ar", std::to_string(f.sample_rate),
+      "-c:a", tool_audio_encoder(f), "-b:a", std::to_string(audio), "-ar", std::to_string(f.sample_rate),
       "-ac", std::to_string(f.channels),
       "-af", "aresample=filter_size=16:phase_shift=10:linear_interp=0:cutoff=0.8",
       "-packetsize", "2048"};
-  if (f.mpeg_muxer) {
+  if (mpeg_muxer(f)) {
     cmd.insert(cmd.end(), {"-muxrate", "10080000"});
   }
-  cmd.insert(cmd.end(), {"-f", f.muxer, (out_dir / (std::string("tool.") + f.extension)).string()});
+  cmd.insert(cmd.end(), {"-f", f.container, (out_dir / (std::string("tool.") + f.extension)).string()});
   return cmd;
 }
 

@@ -28,17 +28,17 @@ constexpr int kMaxCodecEntries = 400;  // room for 20 streams in each of 20 file
 // job through the carry-over unless a step overwrites them. Written by the
 // job's stages on the job's thread.
 struct WorkingSettings {
-  int frame_width = 0;                         // px; from the input, then requested_width
-  int frame_height = 0;                        // px; from the input, then requested_height
+  int frame_width = 0;                         // px; from the input, then spec.width
+  int frame_height = 0;                        // px; from the input, then spec.height
   float frame_aspect_ratio = 0;                // display w/h, 0 none; input, then aspect_choice
   AVRational frame_rate{0, 0};                 // output rate, 0/0 none; input, then requested
   int frame_pixel_format = -1;                 // AVPixelFormat of the next video stream; input
   AVCodecID video_codec_id = AV_CODEC_ID_NONE; // from video_codec_choice
   uint32_t video_codec_tag = 0;                // fourcc, first char in the low byte; 0 none
   AVCodecID audio_codec_id = AV_CODEC_ID_NONE; // from audio_codec_choice
-  int audio_sample_rate = 44100;               // Hz; input, then requested_sample_rate
-  int audio_bit_rate = 128000;                 // bit/s; requested_audio_bit_rate
-  int audio_channels = 1;                      // count; input, then requested_channels
+  int audio_sample_rate = 44100;               // Hz; input, then spec.sample_rate
+  int audio_bit_rate = 128000;                 // bit/s; spec.audio_bit_rate
+  int audio_channels = 1;                      // count; input, then spec.channels
   int audio_sample_format = -1;                // AVSampleFormat; from the input's decoder
   uint64_t audio_channel_layout = 0;           // channel mask; from the input
   std::optional<std::string> video_codec_name; // encoder by name for the next video stream
@@ -68,17 +68,18 @@ struct OutputFile {
   ~OutputFile() { av_dict_free(&muxer_options); }
 };
 
-// Run tables: filled while a job opens its files, emptied at the job's end.
+// Run tables: filled while a job opens its files (open_input,
+// create_output_file), emptied by release_files at the job's end.
 struct RunTables {
-  std::array<std::unique_ptr<InputFile>, kMaxFiles> input_files;
-  int input_file_count = 0;
-  std::array<int64_t, kMaxFiles> input_ts_offsets{};   // µs added to every packet time
-  std::array<std::unique_ptr<OutputFile>, kMaxFiles> output_files;
-  int output_file_count = 0;
-  std::array<const AVCodec*, kMaxCodecEntries> input_codecs{};   // decoder by name, or null
-  int input_codec_count = 0;
-  std::array<const EncoderDescriptor*, kMaxCodecEntries> output_codecs{};  // encoder by name, or null
-  int output_codec_count = 0;
+  std::array<std::unique_ptr<InputFile>, kMaxFiles> input_files;   // opened sources
+  int input_file_count = 0;                                        // entries in input_files
+  std::array<int64_t, kMaxFiles> input_ts_offsets{};               // µs added to every packet time; read loop adjusts
+  std::array<std::unique_ptr<OutputFile>, kMaxFiles> output_files; // created outputs
+  int output_file_count = 0;                                       // entries in output_files
+  std::array<const AVCodec*, kMaxCodecEntries> input_codecs{};     // decoder by name per input stream, or null
+  int input_codec_count = 0;                                       // entries in input_codecs
+  std::array<const EncoderDescriptor*, kMaxCodecEntries> output_codecs{};  // encoder by name per output stream, or null
+  int output_codec_count = 0;                                      // entries in output_codecs
 };
 
 // Named option values, copied into each codec or format context created.
@@ -146,9 +147,9 @@ struct OutputStream {
 // The records of one transcode call; allocated by its setup, released on
 // every return.
 struct Run {
-  std::vector<InputFileState> files;
-  std::vector<std::unique_ptr<InputStream>> input_streams;
-  std::vector<std::unique_ptr<OutputStream>> output_streams;
+  std::vector<InputFileState> files;                          // per input file, in table order
+  std::vector<std::unique_ptr<InputStream>> input_streams;    // every input stream, file by file
+  std::vector<std::unique_ptr<OutputStream>> output_streams;  // every output stream, paired with its source
 };
 
 // Per-packet work buffers: made with the job, reused for every packet (one

@@ -72,8 +72,7 @@ bool all_digits(std::string_view text) {
 bool valid_size(std::string_view text) {
   const size_t x = text.find('x');
   return x != std::string_view::npos && all_digits(text.substr(0, x)) && all_digits(text.substr(x + 1)) &&
-         std::atoi(std::string(text.substr(0, x)).c_str()) > 0 &&
-         std::atoi(std::string(text.substr(x + 1)).c_str()) > 0;
+         presets::read_leading_integer(text.substr(0, x)) > 0 && presets::read_leading_integer(text.substr(x + 1)) > 0;
 }
 
 bool positive_number(std::string_view text) {
