@@ -92,7 +92,10 @@ void open_input(Job& job, const std::string& path) {
     CodecContextPtr dec(avcodec_alloc_context3(decoder));
     if (!dec || avcodec_parameters_to_context(dec.get(), par) < 0) return finish_open(job);
     dec->pkt_timebase = st->time_base;
-    dec->thread_count = 1;
+    // Every core decodes: the library's own thread count, frame threads
+    // where the decoder has them (H.264), slices otherwise.
+    dec->thread_count = 0;
+    dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
 
     if (type == AVMEDIA_TYPE_VIDEO) {
       apply_registered_options(job, reg.codec_option_defaults[AVMEDIA_TYPE_VIDEO].get(), dec.get(),

@@ -93,7 +93,11 @@ void add_video_stream(Job& job, OutputFile& output) {
   c->pix_fmt = static_cast<AVPixelFormat>(s.frame_pixel_format);
   if (d && d->pix_fmts && !listed(d->pix_fmts, c->pix_fmt, AV_PIX_FMT_NONE)) c->pix_fmt = d->pix_fmts[0];
 
-  c->thread_count = 1;
+  // Encoders that can spread a picture over several threads do so; the
+  // others (WMV2, MS-MPEG-4, FLV, H.263) stay on one, which is what
+  // several files at once are for.
+  c->thread_count = 0;
+  c->thread_type = FF_THREAD_SLICE | FF_THREAD_FRAME;
   if (c->rc_initial_buffer_occupancy == 0) c->rc_initial_buffer_occupancy = c->rc_buffer_size * 3 / 4;
 
   job.tables.output_codec_count++;

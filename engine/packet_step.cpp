@@ -83,6 +83,11 @@ int receive_frames(Job& job, Run& run, InputStream& ist, int ist_index) {
     if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF) return 0;
     if (ret < 0) return -1;
     ist.pts = ist.next_pts;
+    // A decoder working on several frames at once hands a picture out some
+    // packets after its own: the clock of the packet last sent would place
+    // it late. Its own timestamp places it where it belongs.
+    if (video && (ist.decoder->active_thread_type & FF_THREAD_FRAME) && frame->best_effort_timestamp != AV_NOPTS_VALUE)
+      ist.next_pts = ist.pts = av_rescale_q(frame->best_effort_timestamp, ist.stream->time_base, AV_TIME_BASE_Q);
     if (video) {
       note_picture(job, ist, frame);
       advance_video_clock(ist);
