@@ -80,6 +80,12 @@ void BatchWindowAdapter::set_busy(bool busy) {
   with_window([&](MainWindow& w) { w.set_busy(busy); });
 }
 
+int BatchWindowAdapter::files_at_once() {
+  int choice = 1;
+  with_window([&](MainWindow& w) { choice = files_at_once_choice(w); });
+  return choice;
+}
+
 presets::ConversionSettings BatchWindowAdapter::read_settings() {
   // Should the window vanish between the tick and this read, the row still
   // converts with the lists' defaults rather than with empty choices.

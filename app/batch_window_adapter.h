@@ -30,6 +30,7 @@ class BatchWindowAdapter : public batch::BatchWindow {
   void set_row_outcome(int row, const std::string& done_text, const std::string& tooltip) override;
   void set_summary_text(const std::string& text) override;
   presets::ConversionSettings read_settings() override;
+  int files_at_once() override;
 
  private:
   // Runs `f` with the window on the UI thread, if the window still exists.

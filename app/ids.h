@@ -39,6 +39,8 @@ enum ControlId : int {
   kIdPresetLabel = 1027,
   kIdPresetList = 1028,
   kIdArtwork = 1029,        // bitmap 154 behind the preview area
+  kIdFilesAtOnceLabel = 1030,  // "Files at once:"
+  kIdFilesAtOnceList = 1031,   // "1", "2", ... up to the core count, "Auto"
 };
 
 enum CommandId : int {

@@ -5,9 +5,13 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/ui_call.h"
+#include "batch/files_at_once.h"
+#include "presets/conversion_settings.h"
 #include "presets/option_tables.h"
 
 namespace app {
@@ -55,6 +59,18 @@ void fill_lists(MainWindow& window) {
   fill(window, kIdAudioBitrateList, presets::audio_bitrate_list());
   fill(window, kIdAspectList, presets::aspect_list());
   fill(window, kIdPresetList, presets::preset_list());
+  if (auto* box = window.control_as<QComboBox>(kIdFilesAtOnceList)) {
+    const QSignalBlocker quiet(box);
+    box->clear();
+    for (int count = 1; count <= batch::core_count(); ++count) box->addItem(QString::number(count));
+    box->addItem(QString::fromLatin1(kAutoFilesAtOnce));
+    box->setCurrentIndex(box->count() - 1);
+  }
+}
+
+int files_at_once_choice(MainWindow& window) {
+  const std::string text = combo_text(window, kIdFilesAtOnceList);
+  return text == kAutoFilesAtOnce ? 0 : std::max(1, static_cast<int>(presets::read_leading_integer(text)));
 }
 
 void apply_preset(MainWindow& window, int position) {

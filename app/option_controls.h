@@ -20,6 +20,11 @@ void apply_preset(MainWindow& window, int position);
 // Selects a list entry by position without raising change handling.
 void select_preset_entry(MainWindow& window, int position);
 
+// The "Files at once" entry that stands for the machine's own count.
+constexpr const char* kAutoFilesAtOnce = "Auto";
+// "Files at once" as a count, 0 for "Auto" (UI thread).
+int files_at_once_choice(MainWindow& window);
+
 // The controls' texts as shown (UI thread).
 presets::ControlTexts read_control_texts(MainWindow& window);
 // The parsed choices; callable from any thread (reads on the UI thread).

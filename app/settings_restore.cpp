@@ -100,6 +100,11 @@ void restore_choices(MainWindow& window) {
   batch::progress().preview.store(preview, std::memory_order_relaxed);
 
   restore_list(window, "preset");
+
+  // "Files at once" as stored; the default ("Auto") for anything else.
+  auto* jobs = window.control_as<QComboBox>(kIdFilesAtOnceList);
+  const int stored = jobs->findText(QString::fromStdString(read_setting("general", "jobs")));
+  if (stored >= 0) jobs->setCurrentIndex(stored);
 }
 
 void save_choices(MainWindow& window) {
@@ -112,6 +117,7 @@ void save_choices(MainWindow& window) {
   save_list(window, "format");
   save_value("preview", window.control_as<QCheckBox>(kIdPreviewBox)->isChecked() ? "1" : "0");
   save_value("savemode", window.control_as<QRadioButton>(kIdSaveBesideSource)->isChecked() ? "0" : "1");
+  write_setting("general", "jobs", cut(window.control_as<QComboBox>(kIdFilesAtOnceList)->currentText()));
 }
 
 }  // namespace app

@@ -53,6 +53,8 @@ constexpr std::array kControls{
     ControlSpec{kIdBrowseFolder, Kind::button, 225, 194, 25, 13, "..."},
     ControlSpec{kIdOptionGroup, Kind::group, 8, 219, 248, 29, "Option"},
     ControlSpec{kIdPreviewBox, Kind::check, 17, 231, 141, 10, "Preview during conversion"},
+    ControlSpec{kIdFilesAtOnceLabel, Kind::text, 160, 232, 50, 8, "Files at once:"},
+    ControlSpec{kIdFilesAtOnceList, Kind::drop_list, 212, 229, 38, 12, ""},
     ControlSpec{kIdFormatGroup, Kind::group, 264, 146, 158, 103, "Output Format"},
     ControlSpec{kIdPresetLabel, Kind::text, 274, 159, 25, 8, "Preset:"},
     ControlSpec{kIdPresetList, Kind::drop_list, 329, 156, 86, 12, ""},

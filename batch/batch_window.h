@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine/job.h"
 #include "presets/conversion_settings.h"
 
 namespace batch {
@@ -37,6 +38,11 @@ class BatchWindow : public ProgressDisplay {
   virtual void set_summary_text(const std::string& text) = 0;
   // The user's choices as the controls show them now.
   virtual presets::ConversionSettings read_settings() = 0;
+  // "Files at once": 1, 2, ... or 0 for "Auto". Read once per batch.
+  virtual int files_at_once() { return 1; }
+  // Every finished job, with its whole outcome and its time in seconds, after
+  // its row shows the outcome.
+  virtual void job_finished(int /*row*/, const engine::JobOutcome& /*outcome*/, double /*seconds*/) {}
 };
 
 }  // namespace batch

@@ -1,10 +1,13 @@
 #include "batch/batch_worker.h"
 
+#include <chrono>
 #include <thread>
 
 #include "batch/conversion_job.h"
+#include "batch/files_at_once.h"
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
+#include "batch/parallel_batch.h"
 #include "batch/progress_monitor.h"
 #include "batch/progress_state.h"
 
@@ -46,13 +49,16 @@ bool convert_row(BatchWindow& window, int row, engine::JobSpec& spec, BatchCount
   if (!progress.batch_stop_requested.load(std::memory_order_relaxed)) {
     std::thread monitor([&window] { progress_monitor(window); });
     // A failed row never stops the batch; it says why on its row.
+    const auto started = std::chrono::steady_clock::now();
     const JobOutcome outcome = convert_file(spec);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     // The job clears the flag at its end; clearing it again makes sure the
     // monitor ends whatever path the job took.
     progress.conversion_running.store(false, std::memory_order_relaxed);
     monitor.join();
     // After the monitor has ended, so that a late percent cannot overwrite it.
     window.set_row_outcome(row, done_text(outcome), outcome_tooltip(outcome));
+    window.job_finished(row, outcome, seconds);
     counts.add(outcome);
     ran = true;
   }
@@ -68,17 +74,24 @@ bool convert_row(BatchWindow& window, int row, engine::JobSpec& spec, BatchCount
 int run_batch(BatchWindow& window, engine::JobSpec& spec) {
   const int rows = window.row_count();
   auto& progress = batch::progress();
-  BatchCounts counts;
-  bool any = false;
-  for (int row = 0; row < rows; ++row) {
-    if (progress.batch_stop_requested.load(std::memory_order_relaxed)) break;
-    if (window.row_tick(row) != 0) continue;
-    any = convert_row(window, row, spec, counts) || any;
+  int ticked = 0;
+  for (int row = 0; row < rows; ++row) ticked += window.row_tick(row) == 0 ? 1 : 0;
+  const int jobs = files_at_once(window.files_at_once(), ticked);
+  if (jobs > 1) {
+    run_parallel_batch(window, spec, jobs);
+  } else {
+    BatchCounts counts;
+    bool any = false;
+    for (int row = 0; row < rows; ++row) {
+      if (progress.batch_stop_requested.load(std::memory_order_relaxed)) break;
+      if (window.row_tick(row) != 0) continue;
+      any = convert_row(window, row, spec, counts) || any;
+    }
+    if (any) window.set_summary_text(summary_text(counts));
   }
   // "Convert!" raised the flag before the first row; with no ticked row left
   // it would otherwise stay raised after the batch.
   progress.conversion_running.store(false, std::memory_order_relaxed);
-  if (any) window.set_summary_text(summary_text(counts));
   return 0;
 }
 

@@ -10,15 +10,28 @@ engine::CarryOver& window_carry_over() {
   return carry;
 }
 
-JobOutcome convert_file(const engine::JobSpec& spec, engine::JobHooks hooks) {
+engine::JobHooks window_job_hooks() {
   auto& progress = batch::progress();
   const engine::Hooks& display = engine::hooks();
-  if (!hooks.message_box) hooks.message_box = display.message_box;
-  if (!hooks.show_preview_picture) hooks.show_preview_picture = display.show_preview_picture;
-  if (!hooks.clear_preview) hooks.clear_preview = display.clear_preview;
-  if (!hooks.stop) hooks.stop = &progress.stop_requested;
-  if (!hooks.preview) hooks.preview = &progress.preview;
-  if (!hooks.preview_countdown) hooks.preview_countdown = &engine::preview_countdown();
+  engine::JobHooks hooks;
+  hooks.message_box = display.message_box;
+  hooks.show_preview_picture = display.show_preview_picture;
+  hooks.clear_preview = display.clear_preview;
+  hooks.stop = &progress.stop_requested;
+  hooks.preview = &progress.preview;
+  hooks.preview_countdown = &engine::preview_countdown();
+  return hooks;
+}
+
+JobOutcome convert_file(const engine::JobSpec& spec, engine::JobHooks hooks) {
+  auto& progress = batch::progress();
+  const engine::JobHooks window = window_job_hooks();
+  if (!hooks.message_box) hooks.message_box = window.message_box;
+  if (!hooks.show_preview_picture) hooks.show_preview_picture = window.show_preview_picture;
+  if (!hooks.clear_preview) hooks.clear_preview = window.clear_preview;
+  if (!hooks.stop) hooks.stop = window.stop;
+  if (!hooks.preview) hooks.preview = window.preview;
+  if (!hooks.preview_countdown) hooks.preview_countdown = window.preview_countdown;
   if (!hooks.counters) hooks.counters = &progress;
   if (!hooks.carry_over) hooks.carry_over = &window_carry_over();
 

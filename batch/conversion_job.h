@@ -24,8 +24,14 @@ using engine::succeeded;
 // the process.
 engine::CarryOver& window_carry_over();
 
+// The hooks every job of the window gets: the display hooks, the Cancel
+// flag, the preview switch and countdown. Counters and carry-over are left
+// to the caller.
+engine::JobHooks window_job_hooks();
+
 // Converts spec.input_path into spec.output_path. Hooks left empty are
-// filled from the window's display hooks, progress() and window_carry_over().
+// filled as window_job_hooks() does, the counters from progress(), the
+// carry-over from window_carry_over().
 JobOutcome convert_file(const engine::JobSpec& spec, engine::JobHooks hooks = {});
 
 }  // namespace batch

@@ -15,7 +15,8 @@ constexpr int kDvdNtscTarget = 8;  // 720x480: group of pictures of 18
 }  // namespace
 
 std::filesystem::path prepare_job(const JobChoices& choices, const std::filesystem::path& source,
-                                  const std::string& title, engine::JobSpec& spec) {
+                                  const std::string& title, engine::JobSpec& spec,
+                                  const std::set<std::filesystem::path>* reserved) {
   // An unknown format keeps the earlier codec choices and target; the text
   // itself then serves as extension.
   std::string extension = choices.format;
@@ -33,7 +34,8 @@ std::filesystem::path prepare_job(const JobChoices& choices, const std::filesyst
     if (row->audio_bit_rate > 0) audio_bit_rate = row->audio_bit_rate;
   }
 
-  const auto output = make_output_path(source, title, choices.save_beside_source, choices.output_folder, extension);
+  const auto output =
+      make_output_path(source, title, choices.save_beside_source, choices.output_folder, extension, reserved);
 
   spec.aspect_choice = choices.aspect == 1 ? 1 : 2;
   spec.width = choices.width;

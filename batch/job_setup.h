@@ -2,6 +2,7 @@
 // The batch worker's per-row parameter steps, shared with clipmill-convert.
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "engine/job.h"
@@ -30,7 +31,9 @@ JobChoices job_choices(const presets::ConversionSettings& settings);
 // 7). Writes `spec`, the record the caller keeps from row to row: an unknown
 // format keeps the codec choices and target of the row before. Returns the
 // output path.
+// `reserved`: output names other running jobs hold (see make_output_path).
 std::filesystem::path prepare_job(const JobChoices& choices, const std::filesystem::path& source,
-                                  const std::string& title, engine::JobSpec& spec);
+                                  const std::string& title, engine::JobSpec& spec,
+                                  const std::set<std::filesystem::path>* reserved = nullptr);
 
 }  // namespace batch

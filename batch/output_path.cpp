@@ -23,7 +23,8 @@ bool names_source(const fs::path& candidate, const fs::path& source) {
 }  // namespace
 
 fs::path make_output_path(const fs::path& source, const std::string& title, bool save_beside_source,
-                          const fs::path& output_folder, const std::string& extension) {
+                          const fs::path& output_folder, const std::string& extension,
+                          const std::set<fs::path>* reserved) {
   // Only the title's last component names the file: a title can never lead
   // out of the chosen folder.
   const fs::path base = save_beside_source ? source : output_folder / fs::path(title).filename();
@@ -39,6 +40,7 @@ fs::path make_output_path(const fs::path& source, const std::string& title, bool
   for (unsigned long counter = 0;; ++counter) {
     const std::string suffix = counter == 0 ? std::string() : std::to_string(counter);
     const fs::path candidate = folder / (stem + suffix + "." + extension);
+    if (reserved && reserved->count(candidate.lexically_normal())) continue;
     if (!name_taken(candidate) && !names_source(candidate, source)) return candidate;
   }
 }

@@ -2,13 +2,17 @@
 // Naming of a job's output file.
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 namespace batch {
 
 // First free name: source or folder+title with its extension replaced (clip.avi, clip1.avi, ...). A name without a "." after its first two characters gets the extension appended to the whole name, in the intended folder. Never names the source.
+// `reserved`: names promised to other jobs that have not created their
+// files yet, taken as taken.
 std::filesystem::path make_output_path(const std::filesystem::path& source, const std::string& title,
                                        bool save_beside_source, const std::filesystem::path& output_folder,
-                                       const std::string& extension);
+                                       const std::string& extension,
+                                       const std::set<std::filesystem::path>* reserved = nullptr);
 
 }  // namespace batch

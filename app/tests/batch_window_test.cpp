@@ -45,6 +45,11 @@ class BatchWindow : public ::testing::Test {
     // "Save here: " into a folder of this test.
     window->control_as<QRadioButton>(app::kIdSaveHere)->click();
     window->control_as<QLineEdit>(app::kIdOutputFolder)->setText(QString::fromStdString((dir / "out").string()));
+    files_at_once("1");
+  }
+  void files_at_once(const char* choice) {
+    auto* list = window->control_as<QComboBox>(app::kIdFilesAtOnceList);
+    list->setCurrentIndex(list->findText(QString::fromLatin1(choice)));
   }
   void TearDown() override {
     if (app::batch_running()) {
@@ -198,6 +203,38 @@ TEST_F(BatchWindow, RowsTellEachOutcomeAndCancelConvertsNoFurtherRow) {
   EXPECT_EQ(rows::row_text(*window, 3, rows::kDone), "0 %");
   EXPECT_TRUE(tip(3).empty());
   EXPECT_EQ(window->status_part(1)->text().toStdString(), "1 converted, 1 failed, 1 cancelled");
+  expect_status_reset_and_idle();
+}
+
+// Two files at once: Cancel ends both running files properly (an MP4 is
+// unplayable without its trailer) and starts no further row; two sources of
+// one name into one folder give two files.
+TEST_F(BatchWindow, CancelDuringTwoAtOnceLeavesTwoCompleteFilesAndNoMore) {
+  const fs::path clip = testsupport::mpeg2_ps_clip(4.0);
+  for (const char* name : {"d.mpg", "c.mpg", "b/clip.mpg", "a/clip.mpg"}) {
+    fs::create_directories((dir / "in" / name).parent_path());
+    add(clip, name);
+  }
+  pick_preset(10);  // "iPod format": MP4
+  files_at_once("2");
+  window->dispatch_command(app::kIdConvert);
+  auto* list = window->control_as<QTreeWidget>(app::kIdFileList);
+  auto running = [&](int row) {
+    const std::string done = rows::row_text(*window, row, rows::kDone);
+    return done != "0 %" && testsupport::is_percent_text(done);
+  };
+  ASSERT_TRUE(apptest::pump_until(
+      [&] { return running(0) && running(1) && text(app::kIdProcessingText) == "Processing: 2 files"; },
+      kBatchTimeoutMs));
+  window->control_as<QPushButton>(app::kIdCancel)->click();
+  wait_for_batch_end();
+
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"clip.mp4", "clip1.mp4"}));
+  for (const char* name : {"clip.mp4", "clip1.mp4"}) EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / name));
+  EXPECT_EQ(list->topLevelItem(0)->toolTip(0).toStdString().find("clip.mp4") != std::string::npos, true);
+  for (int row : {0, 1}) EXPECT_EQ(rows::row_text(*window, row, rows::kDone), "Cancelled");
+  for (int row : {2, 3}) EXPECT_EQ(rows::row_text(*window, row, rows::kDone), "0 %");
+  EXPECT_EQ(window->status_part(1)->text().toStdString(), "0 converted, 2 cancelled");
   expect_status_reset_and_idle();
 }
 

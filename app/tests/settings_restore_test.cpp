@@ -145,15 +145,21 @@ TEST_F(Restore, ChoicesSurviveARestartWithNineKeysInOrder) {
   EXPECT_TRUE(w.control_as<QRadioButton>(kIdSaveHere)->isChecked());
 }
 
+// "Files at once" is kept under "general" beside the first-launch keys,
+// which closing leaves as they were.
 TEST_F(Restore, ClosingTwiceWritesTheSameFileAndLeavesPathAndGeneralAlone) {
   const std::string path = apptest::settings_file().parent_path().string();
   apptest::write_file(apptest::settings_file(),
-                      "[general]\nfirstlaunch=1\ndealio=True\n\n[output]\npath=" + path + "\n");
-  { MainWindow().close(); }
+                      "[general]\nfirstlaunch=1\ndealio=True\njobs=1\n\n[output]\npath=" + path + "\n");
+  {
+    MainWindow w;
+    EXPECT_EQ(shown(w, kIdFilesAtOnceList), QStringLiteral("1"));
+    w.close();
+  }
   const std::string first = apptest::read_file(apptest::settings_file());
   { MainWindow().close(); }
   EXPECT_EQ(apptest::read_file(apptest::settings_file()), first);
-  EXPECT_EQ(first.rfind("[general]\nfirstlaunch=1\ndealio=True\n\n[output]\npath=" + path + "\n", 0), 0u)
+  EXPECT_EQ(first.rfind("[general]\nfirstlaunch=1\ndealio=True\njobs=1\n\n[output]\npath=" + path + "\n", 0), 0u)
       << first;
 }
 

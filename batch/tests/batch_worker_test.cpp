@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 
 #include "batch/tests/recording_window.h"
@@ -161,6 +162,55 @@ TEST_F(BatchWorker, AFailingRowDoesNotStopTheBatch) {
   EXPECT_EQ(window.busy_calls.size(), 6u);
   expect_status_reset();
 }
+
+class ParallelBatch : public BatchWorker, public ::testing::WithParamInterface<int> {};
+
+// Several files at once over clips of different lengths: every ticked row
+// converts into its own valid file (two sources of one name get two names,
+// in row order), each row tells its own outcome, a bad row fails alone.
+TEST_P(ParallelBatch, EveryRowConvertsAndTellsItsOwnOutcome) {
+  window.jobs = GetParam();
+  const double lengths[] = {2, 1, 3};
+  const char* paths[] = {"x/clip.mts", "y/clip.mts", "z.mts"};
+  for (int i = 0; i < 3; ++i) {
+    const fs::path source = dir / "in" / paths[i];
+    fs::create_directories(source.parent_path());
+    std::string seconds = std::to_string(lengths[i]);
+    fs::copy_file(testsupport::cached_media(
+                      "parallel_" + seconds.substr(0, 1) + "s.mts",
+                      "-f lavfi -i testsrc2=size=640x360:rate=25 -f lavfi -i sine=frequency=500:sample_rate=48000 "
+                      "-t " + seconds + " -ac 2 -c:v mpeg2video -b:v 2M -c:a mp2 -b:a 128k -f mpegts"),
+                  source);
+    window.rows.push_back(Row{source.filename().string(), source.string(), 0});
+  }
+  std::ofstream(dir / "in" / "bad.mts") << "not a video\n";
+  window.rows.push_back(Row{"bad.mts", (dir / "in" / "bad.mts").string(), 0});
+  add_row("unticked.mts", 1);
+  window.rows.back().done = "untouched";
+  window.settings = settings_for("flv", dir / "out");
+  fs::create_directories(dir / "out");
+
+  EXPECT_EQ(run_batch(window), 0);
+
+  const char* outputs[] = {"clip.flv", "clip1.flv", "z.flv"};
+  for (int i = 0; i < 3; ++i) {
+    testsupport::expect_output(dir / "out" / outputs[i], {"flv", "flv1", "mp3", 320, 240, "25/1", 44100, 2},
+                               {lengths[i], 0.1});
+    EXPECT_EQ(window.rows[i].done, "100 %") << i;
+    EXPECT_EQ(window.rows[i].tooltip, (dir / "out" / outputs[i]).string());
+  }
+  EXPECT_EQ(window.rows[3].done, "Failed");
+  EXPECT_EQ(window.rows[4].done, "untouched");
+  EXPECT_EQ(window.summary, "3 converted, 1 failed");
+  EXPECT_EQ(window.busy_calls, (std::vector<bool>{true, false}));
+  const auto& seen = window.processing_history;
+  EXPECT_NE(std::find_if(seen.begin(), seen.end(), [](const std::string& t) { return t.find(" files") != t.npos; }),
+            seen.end());
+  expect_status_reset();
+}
+
+INSTANTIATE_TEST_SUITE_P(FilesAtOnce, ParallelBatch, ::testing::Values(2, 3),
+                         [](const auto& info) { return std::to_string(info.param) + "_at_once"; });
 
 }  // namespace
 }  // namespace batch

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "testsupport/media.h"
 
@@ -134,6 +135,32 @@ TEST_F(ConvertTool, RefusedSettingsReportTheReasonAndExit1) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find(" outcome=failed reason=\"The encoder refused these settings"), std::string::npos) << r.out;
   EXPECT_TRUE(fs::is_empty(dir));
+}
+
+// Several inputs through the batch: with --jobs 2 every file is the very
+// file one at a time gives, and a bad input among them makes the exit
+// status 1 while the good ones still convert.
+TEST_F(ConvertTool, TwoAtOnceWritesTheFilesOneAtATimeWrites) {
+  const std::string inputs = testsupport::quote(testsupport::avchd_clip(2.0).string()) + " " +
+                             testsupport::quote(testsupport::mpeg2_ps_clip(2.0).string());
+  for (const char* jobs : {"1", "2"}) {
+    fs::create_directories(dir / jobs);
+    const auto r = run_tool(std::string("--preset \"DVD Pal\" --jobs ") + jobs + " " + inputs + " " +
+                            testsupport::quote((dir / jobs).string()));
+    EXPECT_EQ(r.status, 0) << r.out;
+  }
+  for (const char* name : {"avchd_2.mpg", "mpeg2ps_2.mpg"}) {
+    std::string one, two;
+    ASSERT_EQ(testsupport::run("md5sum < " + testsupport::quote((dir / "1" / name).string()), &one), 0);
+    ASSERT_EQ(testsupport::run("md5sum < " + testsupport::quote((dir / "2" / name).string()), &two), 0);
+    EXPECT_EQ(one, two) << name;
+  }
+  std::ofstream(dir / "bad.mts") << "not a video";
+  const auto mixed = run_tool("--preset \"DVD Pal\" --jobs auto " + inputs + " " +
+                              testsupport::quote((dir / "bad.mts").string()) + " " + testsupport::quote(dir.string()));
+  EXPECT_EQ(mixed.status, 1);
+  EXPECT_NE(mixed.out.find("outcome=failed"), std::string::npos) << mixed.out;
+  EXPECT_TRUE(fs::exists(dir / "avchd_2.mpg"));
 }
 
 }  // namespace

@@ -56,7 +56,10 @@ class RecordingWindow : public BatchWindow {
   int row_tick(int row) override { return rows.at(row).tick; }
   std::string row_title(int row) override { return rows.at(row).title; }
   std::string row_path(int row) override { return rows.at(row).path; }
-  void scroll_to_row(int row) override { scrolled.push_back(row); }
+  void scroll_to_row(int row) override {
+    std::lock_guard lock(mutex);
+    scrolled.push_back(row);
+  }
   void set_processing_text(const std::string& text) override {
     std::lock_guard lock(mutex);
     processing = text;
@@ -77,9 +80,12 @@ class RecordingWindow : public BatchWindow {
     summary = text;
   }
   presets::ConversionSettings read_settings() override {
+    std::lock_guard lock(mutex);
     ++settings_reads;
     return settings;
   }
+  int jobs = 1;  // "Files at once"
+  int files_at_once() override { return jobs; }
 };
 
 }  // namespace batch::testing

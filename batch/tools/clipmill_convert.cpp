@@ -10,11 +10,11 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
-#include "batch/conversion_job.h"
-#include "batch/job_setup.h"
-#include "batch/outcome_text.h"
+#include "batch/batch_worker.h"
 #include "batch/progress_state.h"
+#include "batch/tools/tool_window.h"
 #include "presets/conversion_settings.h"
 #include "presets/option_tables.h"
 
@@ -22,19 +22,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kFailedStatus = 1;
 constexpr int kUsageStatus = 2;
-constexpr int kCancelledStatus = 3;
 
 void print_usage() {
   std::fputs(
       "usage: clipmill-convert --list-presets\n"
       "       clipmill-convert [--preset NAME] --format F --size WxH --fps R --video-bitrate KBPS\n"
-      "                        --audio-bitrate KBPS --aspect 4/3|16/9 [--cancel-after SECONDS]\n"
-      "                        INPUT OUTPUT_DIR\n"
+      "                        --audio-bitrate KBPS --aspect 4/3|16/9 [--jobs N|auto]\n"
+      "                        [--cancel-after SECONDS] INPUT... OUTPUT_DIR\n"
       "  --preset NAME  display name of a preset (\"MPEG2 HD\", \"3gp format\", ...); options given\n"
       "                 after it replace its values\n"
-      "exit status: 0 converted, 1 failed, 2 usage error, 3 cancelled\n",
+      "  --jobs N|auto  files converted at once (default 1)\n"
+      "exit status: 0 every file converted, 1 one failed, 2 usage error, 3 one cancelled\n",
       stderr);
 }
 
@@ -43,7 +42,8 @@ struct Arguments {
   bool have_format = false, have_size = false, have_fps = false, have_video = false, have_audio = false,
        have_aspect = false;
   double cancel_after = -1;
-  std::string input;
+  int jobs = 1;  // 0: auto
+  std::vector<std::string> inputs;
   std::string output_dir;
 };
 
@@ -87,9 +87,7 @@ bool parse(int argc, char** argv, Arguments& args) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg.rfind("--", 0) != 0) {
-      if (args.input.empty()) args.input = arg;
-      else if (args.output_dir.empty()) args.output_dir = arg;
-      else return false;
+      args.inputs.emplace_back(arg);
       continue;
     }
     if (i + 1 >= argc) return false;
@@ -119,6 +117,11 @@ bool parse(int argc, char** argv, Arguments& args) {
       if (value != "4/3" && value != "16/9") return false;
       args.texts.aspect = value;
       args.have_aspect = true;
+    } else if (arg == "--jobs") {
+      if (value == "auto") args.jobs = 0;
+      else if (all_digits(value) && presets::read_leading_integer(value) > 0 && value.size() < 4)
+        args.jobs = static_cast<int>(presets::read_leading_integer(value));
+      else return false;
     } else if (arg == "--cancel-after") {
       if (!positive_number(value) && value != "0") return false;
       args.cancel_after = std::strtod(std::string(value).c_str(), nullptr);
@@ -126,11 +129,15 @@ bool parse(int argc, char** argv, Arguments& args) {
       return false;
     }
   }
+  // The last word is the output folder; every one before it is an input.
+  if (args.inputs.size() < 2) return false;
+  args.output_dir = args.inputs.back();
+  args.inputs.pop_back();
   return args.have_format && args.have_size && args.have_fps && args.have_video && args.have_audio &&
-         args.have_aspect && !args.input.empty() && !args.output_dir.empty();
+         args.have_aspect;
 }
 
-// Sets the stop flag `seconds` after the job started, as Cancel does.
+// Cancels the batch `seconds` after its first job started, as Cancel does.
 class CancelTimer {
  public:
   explicit CancelTimer(double seconds) {
@@ -142,7 +149,9 @@ class CancelTimer {
       const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
       while (!done_ && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      if (!done_) progress.stop_requested.store(true, std::memory_order_relaxed);
+      if (done_) return;
+      progress.batch_stop_requested.store(true, std::memory_order_relaxed);
+      progress.stop_requested.store(true, std::memory_order_relaxed);
     });
   }
   ~CancelTimer() {
@@ -174,23 +183,11 @@ int main(int argc, char** argv) {
   args.texts.output_folder = args.output_dir;
   const presets::ConversionSettings settings = presets::parse_conversion_settings(args.texts);
 
-  const batch::JobChoices choices = batch::job_choices(settings);
-
-  const fs::path source = args.input;
-  engine::JobSpec spec;
-  const fs::path output = batch::prepare_job(choices, source, source.filename().string(), spec);
-
-  const auto start = std::chrono::steady_clock::now();
-  batch::JobOutcome outcome;
+  tool::ToolWindow window(args.inputs, settings, args.jobs);
+  batch::progress().conversion_running.store(true, std::memory_order_relaxed);
   {
     CancelTimer timer(args.cancel_after);
-    outcome = batch::convert_file(spec);
+    batch::run_batch(window);
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::string reason = batch::outcome_reason(outcome);
-  if (const std::string detail = batch::outcome_detail(outcome); !detail.empty()) reason += " (" + detail + ")";
-  std::printf("output=%s result=%d seconds=%.3f frames=%d outcome=%s reason=\"%s\"\n", output.c_str(), outcome.code,
-              seconds, outcome.frames, batch::outcome_word(outcome), reason.c_str());
-  if (outcome.code == batch::kJobRan) return 0;
-  return outcome.code == batch::kJobCancelled ? kCancelledStatus : kFailedStatus;
+  return window.exit_status();
 }

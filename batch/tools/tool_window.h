@@ -1,0 +1,47 @@
+#pragma once
+// The batch window of clipmill-convert: the command line's inputs as
+// ticked rows, its choices as the settings, one report line on stdout per
+// finished file. The status area has no screen here.
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "batch/batch_window.h"
+
+namespace tool {
+
+class ToolWindow : public batch::BatchWindow {
+ public:
+  ToolWindow(std::vector<std::string> inputs, presets::ConversionSettings settings, int files_at_once);
+
+  void set_progress_bar(int) override {}
+  void set_percent_text(const std::string&) override {}
+  void set_statistics_text(const std::string&) override {}
+  void set_done_text(int, const std::string&) override {}
+  int row_count() override { return static_cast<int>(inputs_.size()); }
+  int row_tick(int) override { return 0; }
+  std::string row_title(int row) override;
+  std::string row_path(int row) override { return inputs_.at(row); }
+  void scroll_to_row(int) override {}
+  void set_processing_text(const std::string&) override {}
+  void set_busy(bool) override {}
+  void set_row_outcome(int, const std::string&, const std::string&) override {}
+  void set_summary_text(const std::string&) override {}
+  presets::ConversionSettings read_settings() override { return settings_; }
+  int files_at_once() override { return files_at_once_; }
+  void job_finished(int row, const engine::JobOutcome& outcome, double seconds) override;
+
+  // 0 when every file converted, 1 when one failed, 3 when one was
+  // cancelled and none failed.
+  int exit_status() const;
+
+ private:
+  std::vector<std::string> inputs_;
+  presets::ConversionSettings settings_;
+  int files_at_once_;
+  std::mutex mutex_;  // report lines from several workers
+  int converted_ = 0, failed_ = 0, cancelled_ = 0;
+};
+
+}  // namespace tool
