@@ -1,8 +1,10 @@
 // clipmill-bench: converts the same short 1080i camcorder-like clip into
 // every output format, once with the engine (through clipmill-convert) and
-// once with the ffmpeg tool doing the same work with single-threaded
-// codecs, each as a child process, and prints the time ratio engine/ffmpeg
-// and the peak memory of each side.
+// once with the ffmpeg tool doing the same work at its default threading,
+// each as a child process, and prints the time ratios engine/ffmpeg and the
+// peak memory of each side. With --batch it converts 8 copies of the clip
+// into one format, the engine with K files at once for K = 1 .. cores, the
+// tool one file after another.
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "bench/child_process.h"
 #include "bench/work_items.h"
@@ -23,22 +27,32 @@ struct Options {
   double seconds = 5;
   fs::path convert_tool;
   fs::path clip;
+  bool batch = false;
+  int clips = 8;
+  std::string format = "wmv";
 };
 
 void usage() {
-  std::fputs("usage: clipmill-bench [--repeat N] [--seconds S] [--convert PATH-TO-clipmill-convert] [--clip FILE]\n",
+  std::fputs("usage: clipmill-bench [--repeat N] [--seconds S] [--convert PATH-TO-clipmill-convert] [--clip FILE]\n"
+             "                      [--batch [--clips N] [--format F]]\n",
              stderr);
 }
 
 bool parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--batch") {
+      o.batch = true;
+      continue;
+    }
     if (i + 1 >= argc) return false;
     const std::string v = argv[++i];
     if (a == "--repeat") o.repeat = std::max(1, std::atoi(v.c_str()));
     else if (a == "--seconds") o.seconds = std::max(0.5, std::strtod(v.c_str(), nullptr));
     else if (a == "--convert") o.convert_tool = v;
     else if (a == "--clip") o.clip = v;
+    else if (a == "--clips") o.clips = std::max(1, std::atoi(v.c_str()));
+    else if (a == "--format") o.format = v;
     else return false;
   }
   return true;
@@ -75,6 +89,85 @@ struct Best {
   }
 };
 
+int run_formats(const Options& o, const fs::path& clip, const fs::path& work) {
+  std::printf("clip: %s, best of %d runs per side; times are wall and CPU (user+system) seconds\n",
+              clip.c_str(), o.repeat);
+  std::printf("%-6s %-9s %-6s | %7s %7s %6s | %7s %7s %6s | %8s %8s\n", "format", "size", "fps", "eng s", "ff s",
+              "ratio", "eng cpu", "ff cpu", "ratio", "eng MB", "ff MB");
+  int status = 0;
+  for (const auto& item : bench::work_items()) {
+    Best engine, tool;
+    for (int r = 0; r < o.repeat; ++r) {
+      const fs::path out = work / "out";
+      fs::create_directories(out);
+      engine.add(bench::run_child(bench::engine_command(o.convert_tool, item, {clip}, out)));
+      tool.add(bench::run_child(bench::ffmpeg_command(item, clip, out)));
+      fs::remove_all(out);
+    }
+    if (!engine.ok || !tool.ok) status = 1;
+    std::printf("%-6s %-9s %-6s | %7.3f %7.3f %6.3f | %7.3f %7.3f %6.3f | %8.1f %8.1f%s%s%s\n", item.format.c_str(),
+                item.size.c_str(), item.fps.c_str(), engine.seconds, tool.seconds, engine.seconds / tool.seconds,
+                engine.cpu, tool.cpu, engine.cpu / tool.cpu, engine.peak / 1024.0, tool.peak / 1024.0,
+                engine.ok ? "" : "  [engine failed]", tool.ok ? "" : "  [ffmpeg failed]",
+                item.note.empty() ? "" : ("  (" + item.note + ")").c_str());
+    std::fflush(stdout);
+  }
+  return status;
+}
+
+// The same clip `o.clips` times over, one format: the tool one file after
+// another against the engine with K files at once.
+int run_batch(const Options& o, const fs::path& clip, const fs::path& work) {
+  const auto items = bench::work_items();
+  const auto item = std::find_if(items.begin(), items.end(), [&](const auto& w) { return w.format == o.format; });
+  if (item == items.end()) {
+    std::fprintf(stderr, "unknown format %s\n", o.format.c_str());
+    return 2;
+  }
+  std::vector<fs::path> clips;
+  for (int i = 0; i < o.clips; ++i) {
+    clips.push_back(work / ("clip" + std::to_string(i) + ".m2ts"));
+    fs::copy_file(clip, clips.back(), fs::copy_options::overwrite_existing);
+  }
+  const fs::path out = work / "out";
+  Best tool;
+  for (int r = 0; r < o.repeat; ++r) {
+    fs::create_directories(out);
+    bench::ChildRun total;
+    total.exit_status = 0;
+    for (const auto& c : clips) {
+      const bench::ChildRun one = bench::run_child(bench::ffmpeg_command(*item, c, out));
+      total.seconds += one.seconds;
+      total.cpu_seconds += one.cpu_seconds;
+      total.peak_kilobytes = std::max(total.peak_kilobytes, one.peak_kilobytes);
+      if (one.exit_status != 0) total.exit_status = one.exit_status;
+    }
+    tool.add(total);
+    fs::remove_all(out);
+  }
+  const int cores = std::max(1u, std::thread::hardware_concurrency());
+  std::printf("%d clips of %s into %s %s, best of %d; the tool converts one after another at its default "
+              "threading\n", o.clips, clip.filename().c_str(), item->format.c_str(), item->size.c_str(), o.repeat);
+  std::printf("tool: %.3f s wall, %.3f s cpu, %.1f MB peak per file\n", tool.seconds, tool.cpu, tool.peak / 1024.0);
+  std::printf("%-4s | %8s %6s | %8s %6s | %8s %9s\n", "K", "eng s", "ratio", "eng cpu", "ratio", "eng MB",
+              "MB / job");
+  int status = tool.ok ? 0 : 1;
+  for (int k = 1; k <= cores; ++k) {
+    Best engine;
+    for (int r = 0; r < o.repeat; ++r) {
+      fs::create_directories(out);
+      engine.add(bench::run_child(bench::engine_command(o.convert_tool, *item, clips, out, k)));
+      fs::remove_all(out);
+    }
+    if (!engine.ok) status = 1;
+    std::printf("%-4d | %8.3f %6.3f | %8.3f %6.3f | %8.1f %9.1f%s\n", k, engine.seconds,
+                engine.seconds / tool.seconds, engine.cpu, engine.cpu / tool.cpu, engine.peak / 1024.0,
+                engine.peak / 1024.0 / k, engine.ok ? "" : "  [engine failed]");
+    std::fflush(stdout);
+  }
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,28 +193,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::printf("clip: %s, best of %d runs per side; times are wall and CPU (user+system) seconds\n",
-              clip.c_str(), o.repeat);
-  std::printf("%-6s %-9s %-6s | %7s %7s %6s | %7s %7s %6s | %8s %8s\n", "format", "size", "fps", "eng s", "ff s",
-              "ratio", "eng cpu", "ff cpu", "ratio", "eng MB", "ff MB");
-  int status = 0;
-  for (const auto& item : bench::work_items()) {
-    Best engine, tool;
-    for (int r = 0; r < o.repeat; ++r) {
-      const fs::path out = work / "out";
-      fs::create_directories(out);
-      engine.add(bench::run_child(bench::engine_command(o.convert_tool, item, clip, out)));
-      tool.add(bench::run_child(bench::ffmpeg_command(item, clip, out)));
-      fs::remove_all(out);
-    }
-    if (!engine.ok || !tool.ok) status = 1;
-    std::printf("%-6s %-9s %-6s | %7.3f %7.3f %6.3f | %7.3f %7.3f %6.3f | %8.1f %8.1f%s%s%s\n", item.format.c_str(),
-                item.size.c_str(), item.fps.c_str(), engine.seconds, tool.seconds, engine.seconds / tool.seconds,
-                engine.cpu, tool.cpu, engine.cpu / tool.cpu, engine.peak / 1024.0, tool.peak / 1024.0,
-                engine.ok ? "" : "  [engine failed]", tool.ok ? "" : "  [ffmpeg failed]",
-                item.note.empty() ? "" : ("  (" + item.note + ")").c_str());
-    std::fflush(stdout);
-  }
+  const int status = o.batch ? run_batch(o, clip, work) : run_formats(o, clip, work);
   fs::remove_all(work);
   return status;
 }

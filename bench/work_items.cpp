@@ -68,10 +68,14 @@ std::vector<WorkItem> work_items() {
 }
 
 std::vector<std::string> engine_command(const std::filesystem::path& convert_tool, const WorkItem& item,
-                                        const std::filesystem::path& input, const std::filesystem::path& out_dir) {
-  return {convert_tool.string(), "--format", item.format, "--size", item.size, "--fps", item.fps,
-          "--video-bitrate", item.video_kbits, "--audio-bitrate", item.audio_kbits, "--aspect", item.aspect,
-          input.string(), out_dir.string()};
+                                        const std::vector<std::filesystem::path>& inputs,
+                                        const std::filesystem::path& out_dir, int jobs) {
+  std::vector<std::string> cmd = {convert_tool.string(), "--format", item.format, "--size", item.size, "--fps",
+                                  item.fps, "--video-bitrate", item.video_kbits, "--audio-bitrate",
+                                  item.audio_kbits, "--aspect", item.aspect, "--jobs", std::to_string(jobs)};
+  for (const auto& input : inputs) cmd.push_back(input.string());
+  cmd.push_back(out_dir.string());
+  return cmd;
 }
 
 std::vector<std::string> ffmpeg_command(const WorkItem& item, const std::filesystem::path& input,
@@ -87,8 +91,7 @@ std::vector<std::string> ffmpeg_command(const WorkItem& item, const std::filesys
   const std::string gop = (item.format == "mpg2" && item.size == "720x480") ? "18" : "15";
 
   std::vector<std::string> cmd = {
-      "ffmpeg", "-nostdin", "-y", "-v", "error", "-threads", "1", "-i", input.string(),
-      "-threads", "1", "-filter_threads", "1", "-filter_complex_threads", "1", "-sws_flags", "bicubic",
+      "ffmpeg", "-nostdin", "-y", "-v", "error", "-i", input.string(), "-sws_flags", "bicubic",
       "-map", "0:v:0", "-map", "0:a:0?", "-s", item.size, "-r", tool_rate(item.fps), "-aspect", aspect,
       "-c:v", f.video_encoder, "-b:v", std::to_string(video), "-maxrate", std::to_string(max_rate),
       "-minrate", "0", "-bufsize", "1835008", "-g", gop,
@@ -99,7 +102,7 @@ std::vector<std::string> ffmpeg_command(const WorkItem& item, const std::filesys
   if (mpeg_muxer(f)) {
     cmd.insert(cmd.end(), {"-muxrate", "10080000"});
   }
-  cmd.insert(cmd.end(), {"-f", f.container, (out_dir / (std::string("tool.") + f.extension)).string()});
+  cmd.insert(cmd.end(), {"-f", f.container, (out_dir / ("tool-" + input.stem().string() + "." + f.extension)).string()});
   return cmd;
 }
 

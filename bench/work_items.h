@@ -1,7 +1,8 @@
 #pragma once
 // The benchmark's work: one conversion per output format, described once
 // and turned into the command line of each side (the engine through
-// clipmill-convert, and the ffmpeg tool with the same codecs and options).
+// clipmill-convert, and the ffmpeg tool with the same codecs and options at
+// its default threading, which is what a user compares with).
 
 #include <filesystem>
 #include <string>
@@ -22,8 +23,10 @@ struct WorkItem {
 // One item per format, with the values of the first preset of that format.
 std::vector<WorkItem> work_items();
 
+// `inputs` are converted by one clipmill-convert run, `jobs` of them at once.
 std::vector<std::string> engine_command(const std::filesystem::path& convert_tool, const WorkItem& item,
-                                        const std::filesystem::path& input, const std::filesystem::path& out_dir);
+                                        const std::vector<std::filesystem::path>& inputs,
+                                        const std::filesystem::path& out_dir, int jobs = 1);
 std::vector<std::string> ffmpeg_command(const WorkItem& item, const std::filesystem::path& input,
                                         const std::filesystem::path& out_dir);
 
