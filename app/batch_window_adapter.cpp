@@ -4,6 +4,7 @@
 #include <QProgressBar>
 
 #include "app/file_list.h"
+#include "app/notification.h"
 #include "app/ids.h"
 #include "app/option_controls.h"
 #include "app/ui_call.h"
@@ -45,6 +46,8 @@ void BatchWindowAdapter::set_row_outcome(int row, const std::string& done_text, 
 void BatchWindowAdapter::set_summary_text(const std::string& text) {
   with_window([&](MainWindow& w) {
     if (QLabel* part = w.status_part(1)) part->setText(QString::fromStdString(text));
+    // Someone who went elsewhere during a long batch hears that it is done.
+    if (!w.isActiveWindow()) notify_desktop(text);
   });
 }
 

@@ -1,11 +1,14 @@
 // Program entry: skin, settings path, then the main window until it closes.
 
 #include <QApplication>
+#include <QFile>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/batch_thread.h"
+#include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/preview_embed.h"
 #include "app/startup.h"
@@ -20,6 +23,11 @@ int main(int argc, char** argv) {
   app::MainWindow window;
   QObject::connect(&window, &app::MainWindow::closed, &application, &QCoreApplication::quit);
   window.show();
+  // Files named on the command line ("Open with" in a file manager) join
+  // the list as dropped files do.
+  const QStringList arguments = QApplication::arguments();
+  for (qsizetype i = 1; i < arguments.size(); ++i)
+    app::file_list::add_input_file(window, QFile::encodeName(arguments[i]).toStdString());
   const int code = QApplication::exec();
   // A conversion still running ends its current file properly first; then
   // the program ends without waiting for other threads and without tearing

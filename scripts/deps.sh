@@ -10,6 +10,7 @@ packages=(
   libmediainfo-dev libsdl1.2-dev libopencore-amrnb-dev libx11-dev
   googletest libgtest-dev
   ffmpeg xvfb xauth xdotool x11-utils dvdauthor
+  librsvg2-bin desktop-file-utils appstream dbus man-db dpkg-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test twice: in the normal
-# build and under AddressSanitizer + UndefinedBehaviorSanitizer. Widget tests
+# build and under AddressSanitizer + UndefinedBehaviorSanitizer; then the
+# engine and batch tests a third time under ThreadSanitizer. Widget tests
 # use Qt's offscreen platform; tests that need X use the Xvfb started here.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -20,15 +21,21 @@ for n in $(seq 90 120); do
 done
 
 status=0
-for kind in normal sanitize; do
-  dir=build; [ "$kind" = sanitize ] && dir=build-asan
+for kind in normal sanitize tsan; do
+  case "$kind" in
+    sanitize) dirs=(build-asan) ;;
+    tsan) dirs=(build-tsan/engine build-tsan/batch) ;;
+    *) dirs=(build) ;;
+  esac
   echo "=== $kind build"
   if ! ./scripts/build.sh "$kind"; then
     echo "=== $kind build failed"; status=1; continue
   fi
   echo "=== $kind tests"
-  if ! ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure; then
-    echo "=== $kind tests failed"; status=1
-  fi
+  for dir in "${dirs[@]}"; do
+    if ! ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure; then
+      echo "=== $kind tests failed ($dir)"; status=1
+    fi
+  done
 done
 exit $status

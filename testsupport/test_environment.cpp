@@ -22,3 +22,6 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+
+// A race ends the test at once, with both stacks.
+extern "C" const char* __tsan_default_options() { return "halt_on_error=1:second_deadlock_stack=1"; }

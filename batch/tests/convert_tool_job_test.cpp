@@ -3,6 +3,7 @@
 // complete result.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -161,6 +162,32 @@ TEST_F(ConvertTool, TwoAtOnceWritesTheFilesOneAtATimeWrites) {
   EXPECT_EQ(mixed.status, 1);
   EXPECT_NE(mixed.out.find("outcome=failed"), std::string::npos) << mixed.out;
   EXPECT_TRUE(fs::exists(dir / "avchd_2.mpg"));
+}
+
+TEST_F(ConvertTool, ListPresetsNamesTheThirteen) {
+  const auto r = run_tool("--list-presets");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 13) << r.out;
+  for (const char* name : {"DVD Pal", "DVD NTSC", "MPEG2 HD", "WMV HD", "3gp format", "iPhone format"})
+    EXPECT_NE(r.out.find(std::string(name) + "\n"), std::string::npos) << name;
+}
+
+// The progress line is for a person at a terminal; a pipe gets none.
+TEST_F(ConvertTool, ProgressLineOnlyOnATerminal) {
+  const std::string command = testsupport::quote(tool().string()) + " --quiet --preset \"DVD Pal\" " +
+                              testsupport::quote(testsupport::avchd_clip(2.0).string()) + " ";
+  std::string piped, on_terminal;
+  fs::create_directories(dir / "pipe");
+  fs::create_directories(dir / "tty");
+  ASSERT_EQ(testsupport::run(command + testsupport::quote((dir / "pipe").string()), &piped, true), 0);
+  EXPECT_EQ(piped.find("ETA"), std::string::npos) << piped;
+  ASSERT_EQ(testsupport::run("script -qfec " + testsupport::quote(command + testsupport::quote((dir / "tty").string())) +
+                                 " /dev/null",
+                             &on_terminal, true),
+            0);
+  EXPECT_NE(on_terminal.find(" %"), std::string::npos) << on_terminal;
+  EXPECT_NE(on_terminal.find("ETA"), std::string::npos) << on_terminal;
+  EXPECT_NE(on_terminal.find("outcome=converted"), std::string::npos) << on_terminal;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // worker (format table, output name, engine parameters, conversion job), for
 // developers, tests and the benchmark. Option texts are the ones the
 // window's lists show.
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -18,24 +20,43 @@
 #include "presets/conversion_settings.h"
 #include "presets/option_tables.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr int kUsageStatus = 2;
 
-void print_usage() {
-  std::fputs(
-      "usage: clipmill-convert --list-presets\n"
-      "       clipmill-convert [--preset NAME] --format F --size WxH --fps R --video-bitrate KBPS\n"
-      "                        --audio-bitrate KBPS --aspect 4/3|16/9 [--jobs N|auto]\n"
-      "                        [--cancel-after SECONDS] INPUT... OUTPUT_DIR\n"
-      "  --preset NAME  display name of a preset (\"MPEG2 HD\", \"3gp format\", ...); options given\n"
-      "                 after it replace its values\n"
-      "  --jobs N|auto  files converted at once (default 1)\n"
-      "exit status: 0 every file converted, 1 one failed, 2 usage error, 3 one cancelled\n",
-      stderr);
-}
+// The options as the man page (doc/clipmill-convert.1) describes them.
+constexpr const char* kHelp =
+    "usage: clipmill-convert --list-presets\n"
+    "       clipmill-convert [--preset NAME] [--format F] [--size WxH] [--fps R] [--video-bitrate KBPS]\n"
+    "                        [--audio-bitrate KBPS] [--aspect 4/3|16/9] [--jobs N|auto] [--quiet]\n"
+    "                        [--cancel-after SECONDS] INPUT... OUTPUT_DIR\n"
+    "\n"
+    "  --list-presets         print the names of the thirteen presets, one per line\n"
+    "  --help                 print this summary\n"
+    "  --preset NAME          every choice from that preset (\"DVD Pal\", \"3gp format\", ...);\n"
+    "                         options given after it replace its values\n"
+    "  --format F             Avi, FLV, H.263, MP4, MPG1, MPG2 or WMV\n"
+    "  --size WxH             picture size in pixels\n"
+    "  --fps R                frame rate (25, 29.97, ...)\n"
+    "  --video-bitrate KBPS   video bit rate in kbit/s\n"
+    "  --audio-bitrate KBPS   audio bit rate in kbit/s\n"
+    "  --aspect 4/3|16/9      display aspect of the picture\n"
+    "  --jobs N|auto          files converted at once (default 1)\n"
+    "  --quiet                keep the libraries' own messages off standard error\n"
+    "  --cancel-after SECONDS cancel the batch that long after its first file started\n"
+    "\n"
+    "One line per file on standard output: output=PATH result=CODE seconds=S frames=N\n"
+    "outcome=converted|failed|cancelled reason=\"TEXT\" input=PATH. On a terminal, a progress\n"
+    "line on standard error.\n"
+    "exit status: 0 every file converted, 1 one failed, 2 usage error, 3 one cancelled\n";
+
+void print_usage() { std::fputs(kHelp, stderr); }
 
 struct Arguments {
   presets::ControlTexts texts;
@@ -43,6 +64,7 @@ struct Arguments {
        have_aspect = false;
   double cancel_after = -1;
   int jobs = 1;  // 0: auto
+  bool quiet = false;
   std::vector<std::string> inputs;
   std::string output_dir;
 };
@@ -88,6 +110,10 @@ bool parse(int argc, char** argv, Arguments& args) {
     const std::string_view arg = argv[i];
     if (arg.rfind("--", 0) != 0) {
       args.inputs.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--quiet") {
+      args.quiet = true;
       continue;
     }
     if (i + 1 >= argc) return false;
@@ -173,6 +199,10 @@ int main(int argc, char** argv) {
     for (const auto& preset : presets::preset_table()) std::printf("%s\n", preset.display_name);
     return 0;
   }
+  if (argc == 2 && std::string_view(argv[1]) == "--help") {
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
   Arguments args;
   std::error_code ec;
   if (!parse(argc, argv, args) || !fs::is_directory(args.output_dir, ec)) {
@@ -183,7 +213,8 @@ int main(int argc, char** argv) {
   args.texts.output_folder = args.output_dir;
   const presets::ConversionSettings settings = presets::parse_conversion_settings(args.texts);
 
-  tool::ToolWindow window(args.inputs, settings, args.jobs);
+  if (args.quiet) av_log_set_level(AV_LOG_QUIET);
+  tool::ToolWindow window(args.inputs, settings, args.jobs, ::isatty(STDERR_FILENO) == 1);
   batch::progress().conversion_running.store(true, std::memory_order_relaxed);
   {
     CancelTimer timer(args.cancel_after);

@@ -1,5 +1,6 @@
 #include "batch/tools/tool_window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -7,8 +8,42 @@
 
 namespace tool {
 
-ToolWindow::ToolWindow(std::vector<std::string> inputs, presets::ConversionSettings settings, int files_at_once)
-    : inputs_(std::move(inputs)), settings_(std::move(settings)), files_at_once_(files_at_once) {}
+ToolWindow::ToolWindow(std::vector<std::string> inputs, presets::ConversionSettings settings, int files_at_once,
+                       bool progress_line)
+    : inputs_(std::move(inputs)),
+      settings_(std::move(settings)),
+      files_at_once_(files_at_once),
+      progress_line_(progress_line) {}
+
+void ToolWindow::set_progress_bar(int percent) {
+  std::lock_guard lock(mutex_);
+  // The bar drops to 0 between files (one at a time): a new file's clock.
+  if (percent < percent_ || (percent == 0 && percent_ != 0)) file_start_ = std::chrono::steady_clock::now();
+  percent_ = percent;
+  draw_progress();
+}
+
+void ToolWindow::set_statistics_text(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  statistics_ = text.rfind("Statistics: ", 0) == 0 ? text.substr(12) : text;
+}
+
+void ToolWindow::draw_progress() {
+  if (!progress_line_ || statistics_.empty()) return;
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - file_start_).count();
+  std::string eta = "--:--";
+  if (percent_ > 0) {
+    const int left = static_cast<int>(seconds * (100 - percent_) / percent_);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d", left / 60, left % 60);
+    eta = text;
+  }
+  const int done = converted_ + failed_ + cancelled_;
+  std::fprintf(stderr, "\r[%d/%zu] %3d %%  %s  ETA %s   ", std::min<int>(done + 1, static_cast<int>(inputs_.size())),
+               inputs_.size(), percent_, statistics_.c_str(), eta.c_str());
+  std::fflush(stderr);
+  line_shown_ = true;
+}
 
 std::string ToolWindow::row_title(int row) { return std::filesystem::path(inputs_.at(row)).filename().string(); }
 
@@ -16,6 +51,10 @@ void ToolWindow::job_finished(int row, const engine::JobOutcome& outcome, double
   std::string reason = batch::outcome_reason(outcome);
   if (const std::string detail = batch::outcome_detail(outcome); !detail.empty()) reason += " (" + detail + ")";
   std::lock_guard lock(mutex_);
+  if (line_shown_) {
+    std::fputs("\r\033[K", stderr);  // the progress line gives way to the report
+    line_shown_ = false;
+  }
   std::printf("output=%s result=%d seconds=%.3f frames=%d outcome=%s reason=\"%s\" input=%s\n",
               outcome.output_path.c_str(), outcome.code, seconds, outcome.frames, batch::outcome_word(outcome),
               reason.c_str(), inputs_.at(row).c_str());

@@ -1,8 +1,11 @@
 #pragma once
 // The batch window of clipmill-convert: the command line's inputs as
 // ticked rows, its choices as the settings, one report line on stdout per
-// finished file. The status area has no screen here.
+// finished file, and on a terminal a progress line on stderr (percent,
+// pictures per second, time left) drawn from the progress monitor's
+// updates.
 
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -13,11 +16,12 @@ namespace tool {
 
 class ToolWindow : public batch::BatchWindow {
  public:
-  ToolWindow(std::vector<std::string> inputs, presets::ConversionSettings settings, int files_at_once);
+  ToolWindow(std::vector<std::string> inputs, presets::ConversionSettings settings, int files_at_once,
+             bool progress_line);
 
-  void set_progress_bar(int) override {}
+  void set_progress_bar(int percent) override;
   void set_percent_text(const std::string&) override {}
-  void set_statistics_text(const std::string&) override {}
+  void set_statistics_text(const std::string& text) override;
   void set_done_text(int, const std::string&) override {}
   int row_count() override { return static_cast<int>(inputs_.size()); }
   int row_tick(int) override { return 0; }
@@ -40,8 +44,15 @@ class ToolWindow : public batch::BatchWindow {
   std::vector<std::string> inputs_;
   presets::ConversionSettings settings_;
   int files_at_once_;
-  std::mutex mutex_;  // report lines from several workers
+  void draw_progress();  // under mutex_
+
+  bool progress_line_;
+  std::mutex mutex_;  // report and progress lines from several threads
   int converted_ = 0, failed_ = 0, cancelled_ = 0;
+  int percent_ = 0;
+  std::string statistics_;
+  std::chrono::steady_clock::time_point file_start_ = std::chrono::steady_clock::now();
+  bool line_shown_ = false;
 };
 
 }  // namespace tool

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds the Debian package: the normal build, then CPack with the
+# dependencies dpkg-shlibdeps finds. The .deb lands in build/package/.
+# Install it with: apt install ./build/package/clipmill_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/deps.sh
+./scripts/build.sh normal
+rm -rf build/package
+cpack -G DEB --config build/CPackConfig.cmake -B build/package
+ls build/package/*.deb
