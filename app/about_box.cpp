@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box (dialog 103). It has no owner and runs its own event loop
 // without blocking other windows, so the main window stays usable behind it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Add MTS/M2TS file": the open-file dialog and the adding of the chosen
 // files on a thread of their own, so the window stays responsive while each
 // file is probed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option lists, presets and the batch as the main window's commands.
 #include <QCoreApplication>
 #include <QPointer>

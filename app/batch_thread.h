@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The batch worker thread that "Convert!" starts (batch_commands.cpp).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The batch worker's view of the main window: the input list's rows through
 // app/file_list.h, the status area and the option controls. Every call is

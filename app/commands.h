@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The work behind the main window's opening steps and commands, each with the
 // module that owns it. The window only calls these.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Positions given in dialog units, as dialog templates give them, turned into
 // pixels for a font: base units from the font's average character width and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The input file list (control 1001) as the rest of the program uses it.
 // Every function may be called from any thread: it runs on the UI thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input file list's part of the window: preparing control 1001, and the
 // commands "Clear List", "Select All" and "Unselect All".
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the input file list handles itself: files dropped from a file manager
 // and the keys it keeps from the window.

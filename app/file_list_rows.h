@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Row storage of the input file list, used on the UI thread only: a row's
 // tick lives as item data on column 0 together with its tick picture, and

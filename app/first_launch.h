@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The first-launch step: once per user, the maker's set-up page in the
 // desktop's web browser.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The folder picker behind the "..." button, replaceable so that tests can
 // answer it without a dialog.

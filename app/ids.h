@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numeric ids of the main window's controls and commands. A control or a menu
 // item is found by its id (MainWindow::control, MainWindow::action).

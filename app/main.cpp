@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: skin, settings path, then the main window until it closes.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's one window: fixed size, every control known by its id, a menu
 // bar and a three-part status bar. It runs the opening steps when created and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The option lists, the video bit rate field and the preset list of the main
 // window: filling them from the option tables, applying a preset, and reading

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview area's native child window, drawn by SDL rather than by Qt.
 
 #include "app/preview_embed.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One value of Config.ini at a time, in the INI format: "[section]" lines
 // open sections, "key=value" lines hold values. Section and key names match

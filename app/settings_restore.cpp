@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's choices between runs: restored while the window opens, the
 // output folder written when picked (window_commands.cpp), everything else
 // saved when the window closes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs a call on the user-interface thread while the calling thread waits:
 // directly when already there, otherwise as a blocking queued call. Worker

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command dispatch: buttons, menu items and the preset list give their ids
 // to dispatch_command; the work of each command lives with its module.
 

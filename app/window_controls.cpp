@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls: one table row per control with its kind,
 // position in dialog units and initial text, in the window's stacking order
 // (later rows lie above earlier ones: the preview frame above its artwork).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's batch: one worker thread at a time, owned here with its stop
 // token. Starting and cancelling are the only writers of the batch's stop

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the batch worker and the progress monitor need of the main window:
 // the input list's rows, the status area and the busy switch. The window

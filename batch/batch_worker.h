@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The batch worker: converts every ticked row of the input list, from the
 // top down, one file at a time, with a progress monitor beside each job.

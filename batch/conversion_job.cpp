@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/conversion_job.h"
 
 #include "batch/progress_state.h"

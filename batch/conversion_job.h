@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The conversion job as the batch runs it: the engine's convert() with the
 // job clock and running flag around it, the window's display hooks, the

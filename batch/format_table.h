@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The output formats the window offers, one row each: what the format list
 // shows, the container, codecs and audio the engine makes of it, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A job's outcome in the words the window and clipmill-convert show: the
 // row's done text, the plain reason, the technical detail and the batch's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A batch with several files at once: `jobs` workers take ticked rows from
 // the top, each converting one file at a time, while one monitor shows

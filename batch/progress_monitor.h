@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The job clock and the progress monitor: one monitor per converted file
 // polls the engine's counters every 90 ms and writes the bar, the percent

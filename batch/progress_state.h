@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Counters and flags shared by the window, the batch worker, the conversion
 // job and the progress monitor. Every field has one writing thread per role

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // clipmill-bench: converts the same short 1080i camcorder-like clip into
 // every output format, once with the engine (through clipmill-convert) and
 // once with the ffmpeg tool doing the same work at its default threading,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs a program as a child process and measures it from outside: wall
 // time and peak resident memory, as the kernel accounts them for the child.

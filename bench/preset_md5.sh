@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Converts one fixed clip with every preset and prints the md5 of each
 # output: two runs of the same build give the same list, and a change that
 # must not alter any output is checked by comparing the lists.

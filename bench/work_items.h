@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The benchmark's work: one conversion per output format, described once
 // and turned into the command line of each side (the engine through

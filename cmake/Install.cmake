@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts where a Linux desktop looks for it: the two
 # programs, the menu entry, the icon in the hicolor theme (the SVG and PNG
 # sizes drawn from it at build time), the AppStream description and the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every folder is one static library made of the sources in it, and one test
 # program made of the sources in its tests/ folder. New files are picked up by
 # the next build without editing any list.

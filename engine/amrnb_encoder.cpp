@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/amrnb_encoder.h"
 
 #include <opencore-amrnb/interf_enc.h>

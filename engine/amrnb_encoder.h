@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's own AMR-NB encoder on libopencore-amrnb, used when the
 // library has no AMR-NB encoder. It follows the library's send/receive rules:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Audio output: one chunk of decoded samples becomes encoded packets of an
 // output stream. Rate, channel and sample-format changes go through
 // libswresample; the samples queue in the stream's FIFO and leave it in
@@ -39,7 +40,7 @@ int rate_of(const AVFrame* frame, const InputStream& ist) {
 }
 
 // A conversion context from the chunk's layout, rate and format to the
-// encoder's. The resampler of the design is made with a 16-tap filter,
+// encoder's. The resampler is made with a 16-tap filter,
 // 2^10 phases, no linear interpolation and a 0.8 cut-off.
 SwrPtr make_converter(const AVCodecContext* enc, const AVFrame* in, int in_rate, bool resampler) {
   AVChannelLayout out_layout = usable_layout(enc->ch_layout, enc->ch_layout.nb_channels);

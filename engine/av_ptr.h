@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Owning handles for library objects: each one frees its object with the
 // library's own release function.

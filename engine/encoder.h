@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An output stream's encoder. Most are the library's own; AMR-NB, which the
 // 3GP format needs and Debian's libavcodec cannot encode, is the engine's own

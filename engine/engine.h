@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's stages, as free functions over one job's context (state.h):
 // the option setters and codec choice, input and output opening, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's display callbacks: its message boxes and the preview. The
 // window installs them once at start; the batch hands them to each job

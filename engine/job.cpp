@@ -1,4 +1,5 @@
-// convert(): one job from its spec to its outcome, in the design's order of
+// SPDX-License-Identifier: GPL-3.0-or-later
+// convert(): one job from its spec to its outcome, in the engine's order of
 // steps: settings, input, settings again, output, transcode, release. The
 // first error of the job decides the outcome; a failed job removes the file
 // it created.

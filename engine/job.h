@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's one entry point: one input file into one output file,
 // described by a JobSpec value, reporting through JobHooks, ending with a
@@ -58,7 +59,7 @@ struct JobHooks {
   const std::atomic<bool>* preview = nullptr;     // show pictures while true
   std::atomic<int>* preview_countdown = nullptr;  // pictures before the next shown; runs across jobs
   JobCounters* counters = nullptr;                // the job's published progress
-  // Settings kept from one job to the next (the design's carry-over); null:
+  // Settings kept from one job to the next (the carry-over); null:
   // the job starts from a fresh engine's settings.
   CarryOver* carry_over = nullptr;
 };

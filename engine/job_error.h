@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The first error of the running job: the step where it happened and the
 // library's code. Later errors of the same job are consequences of the

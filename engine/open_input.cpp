@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the source: probe the container, make a decoder context per
 // stream (opened later by the transcode setup) and take the input's picture
 // and sound properties into the working settings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Option setters and codec lookup: the user's numeric choices become codec
 // ids, rates and sizes; named option values go into the option registry and
 // from there into every codec or format context that is created.

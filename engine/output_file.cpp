@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creating the destination: container and muxing preset from the output
 // target, one stream per media type the input has, and the file itself,
 // which is created exclusively so that an existing file is never touched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/output_packets.h"
 
 #include "engine/engine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one way encoded packets leave an output stream's encoder for the
 // muxer, shared by the video and audio outputs and the end-of-input drain.

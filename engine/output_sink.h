@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The output file as the muxer writes it: an I/O context over the
 // descriptor the job created exclusively. Every byte goes into the file this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output streams: each gets a muxer stream and an Encoder whose context
 // carries the parameters from the working settings; the transcode setup
 // opens the encoders.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-packet step: decodes one demuxed packet (or drains the decoder at
 // the end of the input), advances the input stream's clock, counts and
 // previews pictures, hands the decoded data to every output stream fed by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main read loop of a transcode: picks the input whose output is furthest
 // behind, reads one packet, repairs its timestamps, publishes the read
 // position and hands the packet to the packet step. The finish step drains

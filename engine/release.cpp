@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Releasing what a run and a job hold.
 #include "engine/engine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Converted audio samples before they enter a stream's FIFO: grown on
 // demand, reused chunk after chunk.

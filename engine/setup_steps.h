@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The first steps of the transcode setup, separate so that their results
 // (stream pairing, conversion work, buffer size) can be looked at before the

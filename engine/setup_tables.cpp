@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Steps 1 to 4 of the transcode setup: run tables, stream pairing and the
 // conversion work each output stream needs.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Interrupt and termination signals during a conversion: the first signal
 // lets the files in progress end properly (their read loops see

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The per-job context of the engine: the working settings derived from the
 // job's spec and from the opened input, the run tables, the option registry,

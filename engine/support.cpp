@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small steps shared by the packet, video, audio and subtitle outputs.
 #include <cstring>
 

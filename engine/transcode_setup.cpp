@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup half of transcode: run tables, stream pairing, per-stream
 // conversion work, encoders and decoders opened, headers written; then the
 // main read loop.

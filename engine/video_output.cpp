@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Video output: one decoded picture becomes zero, one or several encoded
 // frames of an output stream. The number follows the sync rule (drop,
 // duplicate, or re-align on variable-rate containers) against the input

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The user's choices in the form the batch worker takes them when a file
 // starts, and the pure rules that read them from the controls' texts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed option lists of the main window, the preset table, and the rules
 // that read them. Constant data compiled into the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The preview surface: an SDL 1.2 video surface drawing into the preview
 // area's native X11 window. It is cleared to black and shows decoded pictures

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SDL side of the preview. SDL 1.2 draws into a foreign X11 window when
 // SDL_WINDOWID names it before SDL_Init; that is how the surface sits inside
 // the window's preview area. SDL keeps its own X connection, so drawing from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The MediaInfo library, loaded at run time through its plain C interface.
 // When it cannot be loaded, every value read is the text

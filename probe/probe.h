@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File facts: which files the input list accepts and what a row shows of
 // them (title, frame size and bit rate, duration).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds incrementally into a fixed folder. Usage: build.sh [normal|sanitize|tsan]
 # The ThreadSanitizer build holds the engine and batch tests and the tool
 # they run.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, only when missing, every Debian package the project needs to build,
 # run and test. Needs root (or sudo) the first time.
 set -euo pipefail

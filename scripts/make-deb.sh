@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package: the normal build, then CPack with the
 # dependencies dpkg-shlibdeps finds. The .deb lands in build/package/.
 # Install it with: apt install ./build/package/clipmill_*.deb

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes doc/screenshot.png: the real window under Xvfb, mid-conversion of a
 # three-file batch, with the preview showing. Usage: scripts/screenshot.sh [OUT.png]
 set -euo pipefail

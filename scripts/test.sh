@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test twice: in the normal
 # build and under AddressSanitizer + UndefinedBehaviorSanitizer; then the
 # engine and batch tests a third time under ThreadSanitizer. Widget tests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test helpers: media made at test time with the ffmpeg tool, and the checks a
 // user's other tools would make on a result (ffprobe, a full decode).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "testsupport/output_checks.h"
 
 #include <gtest/gtest.h>

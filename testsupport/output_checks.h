@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The checks a user's player would make on a converted file, shared by the
 // tests that convert real media: container, codecs, size, rates, a full

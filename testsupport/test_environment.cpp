@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Linked into every test program: fills in the environment the tests read
 // (when ctest or the caller did not set it) and the sanitizer options.
 #include <cstdlib>

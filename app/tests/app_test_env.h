@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared set-up of the app tests: every test process gets its own config
 // home (never the user's), and web addresses are recorded, never opened.

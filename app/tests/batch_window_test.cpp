@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole batches in the real main window (offscreen): files added through the
 // list, a preset picked, "Convert!", and the results checked as a user would.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Installing as a Linux desktop program: `cmake --install` into a scratch
 // DESTDIR puts every file where the desktop looks for it, the validators of
 // the freedesktop formats accept them, the man page renders and matches

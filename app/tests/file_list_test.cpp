@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input file list in the real main window (offscreen): its columns, the
 // ways files enter it, ticking and clearing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one main of the app tests: a QApplication (offscreen under CTest), a
 // private config home per process, and a URL opener that only records.
 

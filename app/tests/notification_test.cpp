@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The finished-batch notification on a private session bus of the test's
 // own, answered by a stand-in notification service; and silence without a
 // bus.

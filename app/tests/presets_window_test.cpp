@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option lists and presets in the real main window (offscreen).
 
 #include <QAction>

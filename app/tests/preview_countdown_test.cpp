@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which decoded pictures reach the preview over several conversions in the
 // real window: one in ten, counted on across jobs, and the preview box acts
 // at once.

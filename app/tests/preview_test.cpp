@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview in the real main window: silent absence without X, and under
 // X a conversion showing its pictures letterboxed in the preview area.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader and writer of Config.ini.
 
 #include <gtest/gtest.h>

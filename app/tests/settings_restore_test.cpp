@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's choices across a restart: restored at opening, saved at close.
 
 #include <QCheckBox>

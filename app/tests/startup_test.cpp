@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: where the per-user folder and Config.ini are, and the skin.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: controls, menus, status bar, busy switch and commands.
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every preset, applied by clipmill-convert --preset exactly as the preset
 // list names it, turns a 1080i camcorder clip into a valid file of the
 // preset's container, codecs, size and rate, as long as the source and with

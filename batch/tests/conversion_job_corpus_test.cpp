@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every real file of the corpus (camcorder fragments, broadcast captures,
 // truncated and audio-only or video-only streams) converts or fails
 // cleanly: a job code, no crash, no hang, and a result file that a player

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conformance of every output format on the two kinds of source the program
 // is made for: a 1080i H.264 + AC-3 camcorder stream (192-byte packets) and
 // an MPEG-2 program stream. Each result is checked the way a user's player

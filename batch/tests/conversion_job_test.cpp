@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion job's outcomes: sources and folders that fail with their
 // reason, everything released and no file of the job left behind, files that were there before untouched,
 // clean counters and tables for the next job, and 64-bit input sizes.

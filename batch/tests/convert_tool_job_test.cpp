@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // clipmill-convert as a user runs it: bad arguments, the last line it
 // prints, presets, and --cancel-after ending a long file early with a
 // complete result.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jobs that fail part-way: the disk filling up at the header, mid-file and
 // at the trailer, and a source that shrinks while it is read. Each ends as
 // failed with its reason, leaves no file, and touches no file it did not

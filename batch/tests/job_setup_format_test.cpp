@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The worker's per-row parameter rules that the format table alone does not
 // show: the fixed 3GP audio, mono MP4, the DVD target by frame size, and an
 // unknown format. (Every format's codecs and container are checked end to

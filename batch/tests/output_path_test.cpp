@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output naming: the first free name beside the source or in the chosen
 // folder, the numeric suffix, names without a usable ".", and never the
 // source itself.

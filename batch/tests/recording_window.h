@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A batch window over plain values for the batch tests: rows given by the
 // test, every write recorded under a lock (the monitor writes from its own

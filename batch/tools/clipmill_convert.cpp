@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // clipmill-convert: converts one file through the same steps as the batch
 // worker (format table, output name, engine parameters, conversion job), for
 // developers, tests and the benchmark. Option texts are the ones the

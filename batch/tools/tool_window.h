@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The batch window of clipmill-convert: the command line's inputs as
 // ticked rows, its choices as the settings, one report line on stdout per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Audio of whole conversions: rate and channel changes through the
 // resampler, a format-only change through the converter, encoder-sized
 // chunks with the remainder flushed; the result has the requested rate and

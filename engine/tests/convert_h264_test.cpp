@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // H.264 output (video codec choice 5): the encoder holds many pictures back
 // (look-ahead), so every one of them must come out in the end-of-input
 // drain; and it is closed and freed like every other encoder (the

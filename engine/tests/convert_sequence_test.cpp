@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jobs one after another in one process: what one job leaves behind (the
 // carried settings, the option registry) must not change the next job's
 // file. Each second job's output is compared byte for byte with the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whole conversions through the engine for the convert_* tests: test clips
 // made with the ffmpeg tool, and one call that runs a file through the job's

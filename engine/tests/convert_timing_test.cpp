@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing of whole conversions: the frame-rate change of the sync rule in
 // both directions, the repair of a timestamp jump in the input, cancel in
 // the middle of a file, and the one-in-ten preview.

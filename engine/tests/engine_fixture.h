@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared set-up for the engine tests: a job driven stage by stage, the
 // job's calling order, and a recorder for the engine's message boxes.

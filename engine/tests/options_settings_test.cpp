@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Option setters and codec lookup: frame-rate and maxrate rules, aspect
 // parsing, codec lookup log lines and the option registry.
 #include <gtest/gtest.h>

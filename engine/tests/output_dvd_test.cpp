@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DVD outputs: the group-of-pictures limit reaches the encoder and the
 // muxer writes 2048-byte packs at 10 080 000 bit/s.
 #include <gtest/gtest.h>

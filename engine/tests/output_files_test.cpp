@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output creation: an existing file is never touched, a stream type the
 // input lacks is not created, and bad inputs register nothing.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // write_subtitle: DVB subtitles leave as two packets stamped at the start and
 // end display times; other encoders give one packet; a failed encode or a
 // missing timestamp writes nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Transcode setup failures: an encoder that refuses its parameters gives one
 // message box and no header, and the next run starts clean.
 #include <gtest/gtest.h>

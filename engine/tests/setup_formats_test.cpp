@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each output format of the batch worker, from a real input through
 // open_input, create_output_file and the transcode setup: every encoder and
 // decoder opens and the header shows the right container and codecs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test entry of the engine tests (one for all engine test files).
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Transcode setup, steps 1 to 4: stream pairing, the conversion work each
 // output stream gets and the shared encode buffer size.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Interrupt and termination signals: the first one during a conversion lets
 // the file end properly and then ends the program; the program never stays
 // unkillable.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview surface drawing into a real X window (Xvfb in the test run).
 #include <gtest/gtest.h>
 #include <unistd.h>

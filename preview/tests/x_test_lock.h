@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tests that read pixels back from the shared test X server hold this lock
 // while their window is on screen: ctest runs test processes in parallel,
