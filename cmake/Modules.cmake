@@ -32,7 +32,8 @@ function(clipmill_tests name)
   if(NOT srcs)
     return()
   endif()
-  add_executable(${name} ${srcs} ${PROJECT_SOURCE_DIR}/testsupport/test_environment.cpp)
+  add_executable(${name} ${srcs} ${PROJECT_SOURCE_DIR}/testsupport/test_environment.cpp
+                 ${PROJECT_SOURCE_DIR}/testsupport/sanitizer/tsan_options.cpp)
   target_compile_definitions(${name} PRIVATE
     CLIPMILL_DEFAULT_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     CLIPMILL_DEFAULT_MEDIA_CACHE="${PROJECT_BINARY_DIR}/test-media")

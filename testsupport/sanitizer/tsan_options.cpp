@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// ThreadSanitizer's options, linked into every test program and, in the
+// ThreadSanitizer build, into clipmill-convert, which the tests run.
+
+// A race ends the test at once, with both stacks.
+extern "C" const char* __tsan_default_options() { return "halt_on_error=1:second_deadlock_stack=1"; }
+
+// The FFmpeg libraries are not built for ThreadSanitizer: their own frame
+// and slice threads hand work over through atomics it cannot see, so races
+// it reports inside them are theirs to prove, not ours. Races between the
+// program's own threads are still reported.
+extern "C" const char* __tsan_default_suppressions() {
+  return "called_from_lib:libavcodec.so\ncalled_from_lib:libavutil.so\ncalled_from_lib:libswscale.so\n"
+         "called_from_lib:libswresample.so\ncalled_from_lib:libavformat.so\n"
+         "race:libavcodec.so\nrace:libavutil.so\nrace:libswscale.so\nrace:libswresample.so\n"
+         "race:libavformat.so\n";
+}
