@@ -43,8 +43,9 @@ set(CPACK_PACKAGE_DESCRIPTION "Converts whole cards of .MTS/.M2TS/.MPG camcorder
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# MediaInfo is opened at run time, so no linked library names it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmediainfo0v5")
+# MediaInfo is opened at run time and Qt loads its platform plugins at run
+# time, so no linked library names them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmediainfo0v5, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)
