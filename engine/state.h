@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "engine/av_ptr.h"
@@ -137,8 +136,6 @@ struct OutputStream {
   int rescale_needed = 0;                   // video: size or pixel format differs
   FramePtr work_picture;                    // video: picture in the encoder's size and format
   SwsPtr scaler;                            // video: decoded picture -> work_picture
-  bool scaler_threaded = false;             // video: scaler is the output's own threaded one
-  std::tuple<int, int, int> scaler_source{0, 0, -1};  // video: width, height, format it was made for
   int scaled_source_height = 0;             // video: rows fed to the scaler
   int audio_resample_needed = 0;            // audio: rate or channels differ
   SwrPtr resampler;                         // audio: rate/channel/format conversion

@@ -5,11 +5,6 @@
 // clock; the picture is scaled once when size or pixel format differ.
 #include <cmath>
 #include <limits>
-#include <tuple>
-
-extern "C" {
-#include <libavutil/opt.h>
-}
 
 #include "engine/engine.h"
 #include "engine/output_packets.h"
@@ -41,31 +36,6 @@ int64_t frame_count(const AVFormatContext* output, OutputStream& ost) {
   return 1;
 }
 
-// The stream's scaler for pictures shaped like `picture`, made with as many
-// threads as the machine has cores. The scaler follows the picture it is
-// given: a stream whose picture size or format changes midway gets a new
-// one instead of one that would read past the smaller picture.
-SwsContext* scaler_for(const Job& job, OutputStream& ost, const AVFrame* picture, const AVFrame* work) {
-  if (ost.scaler && ost.scaler_threaded && ost.scaler_source == std::tuple{picture->width, picture->height, picture->format})
-    return ost.scaler.get();
-  SwsPtr made(sws_alloc_context());
-  SwsContext* s = made.get();
-  if (!s) return nullptr;
-  av_opt_set_int(s, "srcw", picture->width, 0);
-  av_opt_set_int(s, "srch", picture->height, 0);
-  av_opt_set_int(s, "src_format", picture->format, 0);
-  av_opt_set_int(s, "dstw", work->width, 0);
-  av_opt_set_int(s, "dsth", work->height, 0);
-  av_opt_set_int(s, "dst_format", work->format, 0);
-  av_opt_set_int(s, "sws_flags", job.settings.scaler_flags, 0);
-  av_opt_set_int(s, "threads", 0, 0);
-  if (sws_init_context(s, nullptr, nullptr) < 0) return nullptr;
-  ost.scaler = std::move(made);
-  ost.scaler_threaded = true;
-  ost.scaler_source = {picture->width, picture->height, picture->format};
-  return ost.scaler.get();
-}
-
 // Scales the decoded picture into the stream's work picture; null when that
 // cannot be done. The scaler follows the picture it is given: a stream
 // whose picture size or format changes midway gets a new scaler instead of
@@ -82,12 +52,16 @@ const AVFrame* scaled_picture(const Job& job, OutputStream& ost, const AVFrame* 
     ost.work_picture = std::move(work);
   }
   AVFrame* work = ost.work_picture.get();
-  SwsContext* scaler = scaler_for(job, ost, picture, work);
+  SwsContext* scaler = sws_getCachedContext(
+      ost.scaler.release(), picture->width, picture->height, static_cast<AVPixelFormat>(picture->format),
+      work->width, work->height, static_cast<AVPixelFormat>(work->format), job.settings.scaler_flags,
+      nullptr, nullptr, nullptr);
+  ost.scaler.reset(scaler);
   if (!scaler || av_frame_make_writable(work) < 0) return nullptr;
   ost.scaled_source_height = picture->height;
-  // The frame interface spreads the picture's slices over the scaler's
-  // threads; the older whole-picture call would use one.
-  if (sws_scale_frame(scaler, work, picture) < 0) return nullptr;
+  if (sws_scale(scaler, picture->data, picture->linesize, 0, ost.scaled_source_height, work->data,
+                work->linesize) <= 0)
+    return nullptr;
   return work;
 }
 
