@@ -30,6 +30,9 @@ class BatchWindow : public ProgressDisplay {
   virtual int row_tick(int row) = 0;
   virtual std::string row_title(int row) = 0;   // column 0
   virtual std::string row_path(int row) = 0;    // column 4, the source's full path
+  // The parts of a joined recording after row_path, in order; none for a
+  // row of one file.
+  virtual std::vector<std::string> row_further_parts(int /*row*/) { return {}; }
   virtual void scroll_to_row(int row) = 0;
   virtual void set_processing_text(const std::string& text) = 0;  // control 1004
   virtual void set_busy(bool busy) = 0;

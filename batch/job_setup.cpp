@@ -3,6 +3,7 @@
 
 #include "batch/format_table.h"
 #include "batch/output_path.h"
+#include "probe/recording_time.h"
 
 namespace batch {
 
@@ -49,6 +50,12 @@ std::filesystem::path prepare_job(const JobChoices& choices, const std::filesyst
   if (row && row->output_target == kDvdTarget)
     spec.output_target = (choices.width == 720 && choices.height == 480) ? kDvdNtscTarget : kDvdTarget;
 
+  spec.deinterlace = choices.deinterlace;
+  spec.recording_time.reset();
+  if (choices.keep_recording_date) {
+    if (const auto when = probe::recording_time(source.string())) spec.recording_time = when->seconds;
+  }
+
   spec.input_path = source.string();
   spec.output_path = output.string();
   return output;
@@ -65,6 +72,8 @@ JobChoices job_choices(const presets::ConversionSettings& s) {
   c.aspect = s.aspect;
   c.save_beside_source = s.save_beside_source;
   c.output_folder = s.output_folder;
+  c.deinterlace = s.deinterlace;
+  c.keep_recording_date = s.keep_recording_date;
   return c;
 }
 

@@ -21,6 +21,8 @@ struct JobChoices {
   int aspect = 2;                     // 1 "4/3", 2 otherwise
   bool save_beside_source = true;     // else into output_folder
   std::filesystem::path output_folder;
+  bool deinterlace = true;
+  bool keep_recording_date = true;
 };
 
 // The choices of parsed control texts.
@@ -29,7 +31,8 @@ JobChoices job_choices(const presets::ConversionSettings& settings);
 // The worker's per-row parameter steps: the format's row (codec choices,
 // target, extension, audio rate, channels and fixed bit rate), a free output
 // name, the aspect, the sizes and rates, the DVD target (8 for 720x480, else
-// 7). Writes `spec`, the record the caller keeps from row to row: an unknown
+// 7), deinterlacing and the recording time (read from the source when it is
+// kept). Writes `spec`, the record the caller keeps from row to row: an unknown
 // format keeps the codec choices and target of the row before. Returns the
 // output path.
 // `reserved`: output names other running jobs hold (see make_output_path).

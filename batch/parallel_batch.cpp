@@ -68,6 +68,7 @@ Claim claim_row(Batch& b, engine::JobSpec& spec) {
     const presets::ConversionSettings settings = window.read_settings();
     claim.output = prepare_job(job_choices(settings), window.row_path(row), claim.title, spec, &b.reserved)
                        .lexically_normal();
+    spec.further_parts = window.row_further_parts(row);
     b.reserved.insert(claim.output);
     return claim;
   }
@@ -162,6 +163,7 @@ int run_parallel_batch(BatchWindow& window, const engine::JobSpec& spec, int job
   for (int row = 0; row < rows; ++row) {
     if (window.row_tick(row) != 0) continue;
     b.sizes[row] = size_of(window.row_path(row));
+    for (const std::string& part : window.row_further_parts(row)) b.sizes[row] += size_of(part);
     b.total_bytes += b.sizes[row];
   }
 

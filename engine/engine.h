@@ -56,6 +56,8 @@ void release_run(Run& run);
 // `packet` null: end-of-input flush of that input stream.
 int process_input_packet(Job& job, Run& run, InputStream& ist, int ist_index, const AVPacket* packet);
 void write_video_frame(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* picture);
+// End of input: the pictures the deinterlacer still holds go to the encoder.
+void finish_video_frames(Job& job, AVFormatContext* output, OutputStream& ost);
 void write_audio_samples(Job& job, AVFormatContext* output, OutputStream& ost, InputStream& ist,
                          const AVFrame* samples);
 

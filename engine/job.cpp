@@ -80,6 +80,19 @@ Source look_at(const std::string& path) {
   return {true, S_ISREG(info.st_mode), static_cast<int64_t>(info.st_size), 0};
 }
 
+// The source and its further parts as one: the first part that is missing
+// or no regular file speaks for all; the size is that of all parts.
+Source look_at(const JobSpec& spec) {
+  Source all = look_at(spec.input_path);
+  for (const std::string& part : spec.further_parts) {
+    if (!all.exists || !all.regular) break;
+    const Source next = look_at(part);
+    if (!next.exists || !next.regular) return next;
+    all.size += next.size;
+  }
+  return all;
+}
+
 int code_for(Stage stage) {
   switch (stage) {
     case Stage::none: return kJobRan;
@@ -121,7 +134,7 @@ JobOutcome convert(const JobSpec& spec, JobHooks& hooks) {
   JobOutcome outcome;
   outcome.output_path = spec.output_path;
 
-  const Source source = look_at(spec.input_path);
+  const Source source = look_at(spec);
   reset_counters(job, source.size);
 
   // Only a regular file is opened: a pipe or device would block the job
@@ -160,7 +173,7 @@ JobOutcome convert(const JobSpec& spec, JobHooks& hooks) {
   } else {
     transcode(job);
     // A source that shrank while it was read gave only part of itself.
-    const Source after = look_at(spec.input_path);
+    const Source after = look_at(spec);
     if (after.exists && after.size < source.size) note_error(job, Stage::read_input, AVERROR(ENODATA));
     // A file of which nothing could be decoded and written is no result.
     if (job.packets_written == 0 && !stop_asked(job)) note_error(job, Stage::read_input, AVERROR_INVALIDDATA);

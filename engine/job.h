@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/job_error.h"
 
@@ -34,6 +36,17 @@ struct JobSpec {
   int sample_rate = 0;             // Hz
   int channels = 0;                // count
   int aspect_choice = 0;           // 1..7 display aspect (1 "4:3", 2 "16:9", ...)
+  // The parts of one recording that follow input_path, read after it as one
+  // continuous source (a camcorder splits long recordings into 2 or 4 GB
+  // files). Empty: input_path alone.
+  std::vector<std::string> further_parts;
+  // Interlaced pictures go through a motion-adaptive deinterlacer before
+  // scaling; progressive ones pass untouched.
+  bool deinterlace = false;
+  // Seconds since 1970 (UTC) the recording was made: written into the
+  // container's creation time where it has one and set as the output's
+  // modification time. None: neither is touched.
+  std::optional<int64_t> recording_time;
 };
 
 // Counters a running job publishes. Written by the job's thread only; read

@@ -46,8 +46,25 @@ void open_input(Job& job, const std::string& path) {
   auto& reg = *job.options;
   if (t.input_file_count >= kMaxFiles || path.empty()) return finish_open(job);
 
+  // A recording in parts is read through one I/O context over all of them.
+  std::unique_ptr<JoinedSource> joined;
+  if (!job.spec.further_parts.empty()) {
+    std::vector<std::string> parts{path};
+    parts.insert(parts.end(), job.spec.further_parts.begin(), job.spec.further_parts.end());
+    int error = 0;
+    joined = JoinedSource::open(parts, error);
+    if (!joined) {
+      note_error(job, Stage::open_input, error);
+      return finish_open(job);
+    }
+  }
+
   AVFormatContext* raw = avformat_alloc_context();
   if (!raw) return finish_open(job);
+  if (joined) {
+    raw->pb = joined->io();
+    raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+  }
   apply_registered_options(job, reg.format_option_defaults, raw, AV_OPT_FLAG_DECODING_PARAM);
   raw->video_codec_id = lookup_codec_id(s.video_codec_name ? s.video_codec_name->c_str() : nullptr,
                                         AVMEDIA_TYPE_VIDEO, false);
@@ -64,6 +81,8 @@ void open_input(Job& job, const std::string& path) {
     note_error(job, Stage::open_input, opened);
     return finish_open(job);  // the library freed the context
   }
+  // Declared after the parts, so on every return below the demuxer is
+  // closed before the I/O it reads through.
   InputContextPtr ic(raw);
   if (const int found = avformat_find_stream_info(ic.get(), nullptr); found < 0) {
     note_error(job, Stage::open_input, found);
@@ -73,6 +92,7 @@ void open_input(Job& job, const std::string& path) {
 
   if (t.input_codec_count + static_cast<int>(ic->nb_streams) > kMaxCodecEntries) return finish_open(job);
   auto file = std::make_unique<InputFile>();
+  file->joined = std::move(joined);
   std::vector<const AVCodec*> named(ic->nb_streams, nullptr);
   for (unsigned i = 0; i < ic->nb_streams; ++i) {
     AVStream* st = ic->streams[i];

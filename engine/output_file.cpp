@@ -3,6 +3,9 @@
 // target, one stream per media type the input has, and the file itself,
 // which is created exclusively so that an existing file is never touched.
 #include <cstdio>
+#include <ctime>
+#include <optional>
+#include <string_view>
 #include <string>
 
 extern "C" {
@@ -86,6 +89,27 @@ bool create_exclusively(Job& job, OutputFile& file, const std::string& path) {
   return true;
 }
 
+// The recording's time on the output: the file's modification time, and the
+// container's own creation time in the formats that have one (the MP4
+// family's movie header, ASF's file properties, AVI's INFO date).
+void stamp_recording_time(const Job& job, OutputFile& file) {
+  const std::optional<int64_t>& when = job.spec.recording_time;
+  if (!when) return;
+  if (file.sink) file.sink->set_modification_time(*when);
+  const std::string_view name = file.context->oformat->name;
+  const char* key = nullptr;
+  if (name == "mp4" || name == "mov" || name == "3gp" || name == "3g2" || name == "ipod" || name == "asf")
+    key = "creation_time";
+  else if (name == "avi")
+    key = "date";
+  if (!key) return;
+  const time_t seconds = static_cast<time_t>(*when);
+  struct tm utc {};
+  char text[32] = {};
+  if (!gmtime_r(&seconds, &utc) || std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S.000000Z", &utc) == 0) return;
+  av_dict_set(&file.context->metadata, key, text, 0);
+}
+
 }  // namespace
 
 MediaTypes scan_input_media_types(const Job& job) {
@@ -155,6 +179,7 @@ void create_output_file(Job& job) {
     // Never ask and never overwrite: an existing name means no output.
     if (p.output_path.empty() || !create_exclusively(job, *file, p.output_path)) return stop();
   }
+  stamp_recording_time(job, *file);
 
   // Muxer timing: preload in microseconds (a private option of the MPEG
   // muxers, handed over with the header), the maximum muxing delay on the

@@ -71,6 +71,12 @@ int OutputSink::close() {
     free_io();
   }
   if (fd_ >= 0) {
+    // Through the descriptor, so it is this file's time, not whatever holds
+    // the name now. A time that cannot be set leaves the file as it is.
+    if (modification_time_ >= 0) {
+      const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modification_time_), 0}};
+      ::futimens(fd_, times);
+    }
     if (::close(fd_) != 0 && first_error_ == 0) first_error_ = AVERROR(errno);
     fd_ = -1;
   }

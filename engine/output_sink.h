@@ -34,6 +34,10 @@ class OutputSink {
   // failure of the file's life.
   int close();
 
+  // The modification time close() gives the file once its last byte is in
+  // (seconds since 1970, UTC).
+  void set_modification_time(int64_t seconds) { modification_time_ = seconds; }
+
   dev_t device() const { return device_; }
   ino_t inode() const { return inode_; }
   int64_t bytes_written() const { return bytes_written_; }
@@ -50,6 +54,7 @@ class OutputSink {
   int64_t bytes_written_ = 0;  // bytes handed to the file
   dev_t device_ = 0;           // identity of the file this sink created
   ino_t inode_ = 0;
+  int64_t modification_time_ = -1;  // -1: the time of the last write
 };
 
 }  // namespace engine

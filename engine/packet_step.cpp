@@ -175,6 +175,7 @@ int flush_encoders(Job& job, Run& run, int ist_index) {
       if (encode_audio_remainder(*ost) >= 0) write_ready_packets(job, output, *ost);
       if (ost->encoder->send_frame(nullptr) < 0) return 1;
     } else if (enc->codec_type == AVMEDIA_TYPE_VIDEO) {
+      finish_video_frames(job, output, *ost);
       if (ost->encoder->send_frame(nullptr) < 0) continue;
     } else {
       continue;

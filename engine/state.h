@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "engine/av_ptr.h"
+#include "engine/deinterlacer.h"
 #include "engine/encoder.h"
 #include "engine/job.h"
 #include "engine/job_error.h"
+#include "engine/joined_source.h"
 #include "engine/output_sink.h"
 #include "engine/sample_buffer.h"
 
@@ -56,6 +58,7 @@ struct WorkingSettings {
 
 // One opened input file of the run, with a decoder context per stream.
 struct InputFile {
+  std::unique_ptr<JoinedSource> joined;        // the parts of a joined recording; outlives the demuxer
   InputContextPtr context;                     // the demuxer
   std::vector<CodecContextPtr> decoders;       // per stream; null for unused types
 };
@@ -137,6 +140,8 @@ struct OutputStream {
   FramePtr work_picture;                    // video: picture in the encoder's size and format
   SwsPtr scaler;                            // video: decoded picture -> work_picture
   int scaled_source_height = 0;             // video: rows fed to the scaler
+  std::unique_ptr<Deinterlacer> deinterlacer;  // video: made at the first interlaced picture
+  bool deinterlace_failed = false;          // video: the filter refused the pictures; they pass as they are
   int audio_resample_needed = 0;            // audio: rate or channels differ
   SwrPtr resampler;                         // audio: rate/channel/format conversion
   bool resampler_failed = false;            // audio: the resampler could not be made (box shown)
@@ -159,6 +164,8 @@ struct Buffers {
   FramePtr decoded{av_frame_alloc()};            // packet step: the decoded frame
   PacketPtr subtitle_packet{av_packet_alloc()};  // packet step: the packet given to the subtitle decoder
   FramePtr encode_frame{av_frame_alloc()};       // video: the reference handed to the encoder
+  FramePtr deinterlace_in{av_frame_alloc()};     // video: the reference handed to the deinterlacer
+  FramePtr deinterlaced{av_frame_alloc()};       // video: one picture from the deinterlacer
   FramePtr audio_frame{av_frame_alloc()};        // audio: one encoder frame
   SampleBuffer converted;                        // audio: samples in the encoder's format
   PacketPtr encoded{av_packet_alloc()};          // every encoder's packets on their way to the muxer

@@ -17,10 +17,10 @@ constexpr int64_t kFrameCap = std::numeric_limits<int32_t>::max();
 
 // Frames the picture stands for, by the drift between input clock and the
 // frames emitted so far; may move sync_pts (re-align, fine time bases).
-int64_t frame_count(const AVFormatContext* output, OutputStream& ost) {
+// `t`: the picture's time on the input clock, in seconds.
+int64_t frame_count(const AVFormatContext* output, OutputStream& ost, double t) {
   const AVRational tb = ost.encoder->context()->time_base;
   const double seconds_per_frame = av_q2d(tb);
-  const double t = sync_input_seconds(ost);
   if (!(seconds_per_frame > 0.001)) {
     ost.sync_pts = static_cast<int64_t>(std::floor(t / seconds_per_frame));
     return 1;
@@ -72,12 +72,10 @@ bool fits_encoder(const OutputStream& ost, const AVFrame* picture) {
          picture->format == enc->pix_fmt;
 }
 
-}  // namespace
-
-void write_video_frame(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* picture) {
-  if (!ost.encoder || !ost.encoder->is_open()) return;
-
-  int64_t count = frame_count(output, ost);
+// Encodes one picture whose input time is `t` seconds as often as the sync
+// rule says.
+void encode_picture(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* picture, double t) {
+  int64_t count = frame_count(output, ost, t);
   count = std::min<int64_t>(count, kFrameCap - ost.frame_number);
   if (count <= 0) return;
 
@@ -107,6 +105,65 @@ void write_video_frame(Job& job, AVFormatContext* output, OutputStream& ost, con
     ++ost.sync_pts;
     ++ost.frame_number;
   }
+}
+
+// Encodes every picture the deinterlacer has ready, each at its own input
+// time (the deinterlacer keeps the pts, in microseconds, it was given).
+void encode_deinterlaced(Job& job, AVFormatContext* output, OutputStream& ost) {
+  AVFrame* out = job.buffers.deinterlaced.get();
+  if (!out) return;
+  while (ost.deinterlacer->pull(out) >= 0) {
+    encode_picture(job, output, ost, out, static_cast<double>(out->pts) / 1000000.0);
+    av_frame_unref(out);
+  }
+}
+
+// The deinterlacer's last picture out, and the deinterlacer gone.
+void drain_deinterlacer(Job& job, AVFormatContext* output, OutputStream& ost) {
+  if (!ost.deinterlacer) return;
+  if (ost.deinterlacer->push(nullptr) >= 0) encode_deinterlaced(job, output, ost);
+  ost.deinterlacer.reset();
+}
+
+// Through the deinterlacer: made at the first interlaced picture, then
+// every picture goes through it so that none overtakes another. A picture
+// of a new size or format drains it and starts a new one.
+void deinterlace_picture(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* picture) {
+  if (ost.deinterlacer && !ost.deinterlacer->takes(picture)) drain_deinterlacer(job, output, ost);
+  if (!ost.deinterlacer) {
+    int error = 0;
+    ost.deinterlacer = Deinterlacer::create(picture, error);
+    if (!ost.deinterlacer) {
+      // The pictures are still converted, only not deinterlaced.
+      char reason[AV_ERROR_MAX_STRING_SIZE] = {};
+      av_strerror(error, reason, sizeof reason);
+      av_log(nullptr, AV_LOG_WARNING, "No deinterlacing: %s\n", reason);
+      ost.deinterlace_failed = true;
+      encode_picture(job, output, ost, picture, sync_input_seconds(ost));
+      return;
+    }
+  }
+  AVFrame* in = job.buffers.deinterlace_in.get();
+  if (!in || av_frame_ref(in, picture) < 0) return;
+  in->pts = ost.sync_input ? ost.sync_input->pts : 0;
+  const int pushed = ost.deinterlacer->push(in);
+  av_frame_unref(in);
+  if (pushed >= 0) encode_deinterlaced(job, output, ost);
+}
+
+}  // namespace
+
+void write_video_frame(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* picture) {
+  if (!ost.encoder || !ost.encoder->is_open()) return;
+  if (job.spec.deinterlace && !ost.deinterlace_failed && (ost.deinterlacer || picture->interlaced_frame)) {
+    deinterlace_picture(job, output, ost, picture);
+    return;
+  }
+  encode_picture(job, output, ost, picture, sync_input_seconds(ost));
+}
+
+void finish_video_frames(Job& job, AVFormatContext* output, OutputStream& ost) {
+  if (ost.encoder && ost.encoder->is_open()) drain_deinterlacer(job, output, ost);
 }
 
 }  // namespace engine

@@ -86,6 +86,8 @@ ConversionSettings parse_conversion_settings(const ControlTexts& texts) {
   s.save_beside_source = texts.save_beside_source;
   s.output_folder = texts.output_folder;
   s.preview = texts.preview;
+  s.deinterlace = texts.deinterlace;
+  s.keep_recording_date = texts.keep_recording_date;
   return s;
 }
 

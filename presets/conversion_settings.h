@@ -21,6 +21,8 @@ struct ControlTexts {
   bool save_beside_source = true;  // 1008 selected
   std::string output_folder;  // 1010
   bool preview = false;       // 1025
+  bool deinterlace = true;    // 1032
+  bool keep_recording_date = true;  // 1033
 };
 
 struct ConversionSettings {
@@ -34,6 +36,8 @@ struct ConversionSettings {
   bool save_beside_source = true;
   std::string output_folder;
   bool preview = false;
+  bool deinterlace = true;          // interlaced pictures through the deinterlacer
+  bool keep_recording_date = true;  // outputs carry the source's recording time
 };
 
 constexpr int kMaxVideoKbits = 19000;  // the video bit rate field is capped here

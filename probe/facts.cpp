@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -8,6 +9,8 @@
 #include "engine/hooks.h"
 #include "probe/mediainfo.h"
 #include "probe/probe.h"
+#include "probe/recording_time.h"
+#include "probe/spanned.h"
 
 namespace probe {
 namespace {
@@ -45,8 +48,30 @@ FileFacts describe_file(const std::string& path) {
   facts.done = "0 %";
   facts.duration = duration_text(probe_duration(path));
   VideoFacts video;
-  if (is_regular_file(path)) video = read_video_facts(path);
+  const bool regular = is_regular_file(path);
+  if (regular) video = read_video_facts(path);
   facts.settings = settings_text(video.width, video.height, video.bit_rate);
+  if (const auto when = regular ? recording_time(path, video.recorded_date) : std::nullopt)
+    facts.tooltip = recording_time_text(*when);
+  return facts;
+}
+
+FileFacts describe_recording(const std::vector<std::string>& parts) {
+  if (parts.size() < 2) return describe_file(parts.empty() ? std::string() : parts.front());
+  FileFacts facts = describe_file(parts.front());
+  facts.parts = parts;
+  facts.title += " (+" + std::to_string(parts.size() - 1) + " parts)";
+  int64_t duration_us = 0;
+  int64_t bytes = 0;
+  for (const std::string& part : parts) {
+    duration_us += part_facts(part).duration_us;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(part, ec);
+    if (!ec) bytes += static_cast<int64_t>(size);
+  }
+  facts.duration = duration_text(static_cast<int>(std::min<int64_t>(duration_us / 1000000, INT32_MAX)));
+  const std::string summary = std::to_string(parts.size()) + " parts, " + size_text(bytes) + " in all";
+  facts.tooltip = facts.tooltip.empty() ? summary : facts.tooltip + "\n" + summary;
   return facts;
 }
 

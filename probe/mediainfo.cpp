@@ -11,6 +11,7 @@ namespace {
 
 // Values of MediaInfoDLL.h's enums used here (MediaInfo_Stream_Video,
 // MediaInfo_Info_Text, MediaInfo_Info_Name).
+constexpr int kStreamGeneral = 0;
 constexpr int kStreamVideo = 1;
 constexpr int kInfoText = 1;
 constexpr int kInfoName = 0;
@@ -81,7 +82,7 @@ std::string text_of(const char* value) { return value ? std::string(value) : std
 VideoFacts read_video_facts(const std::string& path) {
   std::lock_guard lock(library_mutex());
   if (!ensure_loaded()) {
-    return {kMediaInfoMissingText, kMediaInfoMissingText, kMediaInfoMissingText};
+    return {kMediaInfoMissingText, kMediaInfoMissingText, kMediaInfoMissingText, {}};
   }
   const Library& lib = library();
   void* handle = lib.create();
@@ -95,6 +96,7 @@ VideoFacts read_video_facts(const std::string& path) {
   facts.width = text_of(lib.get(handle, kStreamVideo, 0, "Width", kInfoText, kInfoName));
   facts.height = text_of(lib.get(handle, kStreamVideo, 0, "Height", kInfoText, kInfoName));
   facts.bit_rate = text_of(lib.get(handle, kStreamVideo, 0, "BitRate", kInfoText, kInfoName));
+  facts.recorded_date = text_of(lib.get(handle, kStreamGeneral, 0, "Recorded_Date", kInfoText, kInfoName));
   lib.close(handle);
   lib.destroy(handle);
   return facts;

@@ -16,6 +16,7 @@ struct VideoFacts {
   std::string width;
   std::string height;
   std::string bit_rate;
+  std::string recorded_date;  // the file's recording time ("2012-01-26 09:18:35 UTC"), often empty
 };
 VideoFacts read_video_facts(const std::string& path);
 

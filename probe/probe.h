@@ -3,8 +3,10 @@
 // File facts: which files the input list accepts and what a row shows of
 // them (title, frame size and bit rate, duration).
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace probe {
 
@@ -32,16 +34,23 @@ std::string settings_text(const std::string& width, const std::string& height,
 
 // Everything a new row of the list shows.
 struct FileFacts {
-  std::string title;
+  std::string title;     // the name; a joined recording's first name and " (+N parts)"
   std::string settings;
-  std::string duration;
-  std::string done;  // "0 %"
-  std::string path;
+  std::string duration;  // of all parts
+  std::string done;      // "0 %"
+  std::string path;      // the (first) part's path
+  std::vector<std::string> parts;  // every part of a joined recording; empty for one file
+  std::string tooltip;   // the recording date; for parts, their count and total size
 };
 
 // Probes one accepted file on the calling thread: duration with the
 // container library, then width, height and bit rate of the first video
 // stream with MediaInfo. Never fails: unreadable values give empty texts.
 FileFacts describe_file(const std::string& path);
+// The same for one recording in several parts (one part: describe_file).
+FileFacts describe_recording(const std::vector<std::string>& parts);
+
+// "1.2 GB", "35.4 MB", "512 kB", "12 bytes" (powers of 1000).
+std::string size_text(int64_t bytes);
 
 }  // namespace probe

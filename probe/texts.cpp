@@ -51,4 +51,13 @@ std::string settings_text(const std::string& width, const std::string& height,
   return width + "x" + height + " (" + std::to_string(mbits) + " MBps)";
 }
 
+std::string size_text(int64_t bytes) {
+  char text[32];
+  if (bytes >= 1000000000) std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
+  else if (bytes >= 1000000) std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+  else if (bytes >= 1000) std::snprintf(text, sizeof text, "%.0f kB", static_cast<double>(bytes) / 1e3);
+  else std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(bytes));
+  return text;
+}
+
 }  // namespace probe

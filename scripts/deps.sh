@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libavformat-dev libavcodec-dev libavutil-dev libavfilter-dev libswscale-dev libswresample-dev
   libmediainfo-dev libsdl1.2-dev libopencore-amrnb-dev libx11-dev
   googletest libgtest-dev
   ffmpeg xvfb xauth xdotool x11-utils dvdauthor

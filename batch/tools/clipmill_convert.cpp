@@ -20,6 +20,7 @@
 #include "batch/tools/tool_window.h"
 #include "presets/conversion_settings.h"
 #include "presets/option_tables.h"
+#include "probe/spanned.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -36,6 +37,7 @@ constexpr const char* kHelp =
     "usage: clipmill-convert --list-presets\n"
     "       clipmill-convert [--preset NAME] [--format F] [--size WxH] [--fps R] [--video-bitrate KBPS]\n"
     "                        [--audio-bitrate KBPS] [--aspect 4/3|16/9] [--jobs N|auto] [--quiet]\n"
+    "                        [--no-join] [--no-deinterlace] [--no-recording-date]\n"
     "                        [--cancel-after SECONDS] INPUT... OUTPUT_DIR\n"
     "\n"
     "  --list-presets         print the names of the thirteen presets, one per line\n"
@@ -50,11 +52,16 @@ constexpr const char* kHelp =
     "  --aspect 4/3|16/9      display aspect of the picture\n"
     "  --jobs N|auto          files converted at once (default 1)\n"
     "  --quiet                keep the libraries' own messages off standard error\n"
+    "  --no-join              convert the parts of a spanned recording as separate files\n"
+    "  --no-deinterlace       leave interlaced pictures as they are\n"
+    "  --no-recording-date    give outputs the time of conversion, not of recording\n"
     "  --cancel-after SECONDS cancel the batch that long after its first file started\n"
     "\n"
     "One line per file on standard output: output=PATH result=CODE seconds=S frames=N\n"
-    "outcome=converted|failed|cancelled reason=\"TEXT\" input=PATH. On a terminal, a progress\n"
-    "line on standard error.\n"
+    "outcome=converted|failed|cancelled reason=\"TEXT\" parts=N input=PATH\n"
+    "(the first part of a joined recording). On a terminal, a progress line on standard error.\n"
+    "Inputs that are consecutive parts of one recording (00000.MTS, 00001.MTS, ... whose\n"
+    "timestamps continue) become one output.\n"
     "exit status: 0 every file converted, 1 one failed, 2 usage error, 3 one cancelled\n";
 
 void print_usage() { std::fputs(kHelp, stderr); }
@@ -66,6 +73,7 @@ struct Arguments {
   double cancel_after = -1;
   int jobs = 1;  // 0: auto
   bool quiet = false;
+  bool join = true;
   std::vector<std::string> inputs;
   std::string output_dir;
 };
@@ -113,8 +121,11 @@ bool parse(int argc, char** argv, Arguments& args) {
       args.inputs.emplace_back(arg);
       continue;
     }
-    if (arg == "--quiet") {
-      args.quiet = true;
+    if (arg == "--quiet" || arg == "--no-join" || arg == "--no-deinterlace" || arg == "--no-recording-date") {
+      if (arg == "--quiet") args.quiet = true;
+      if (arg == "--no-join") args.join = false;
+      if (arg == "--no-deinterlace") args.texts.deinterlace = false;
+      if (arg == "--no-recording-date") args.texts.keep_recording_date = false;
       continue;
     }
     if (i + 1 >= argc) return false;
@@ -215,7 +226,10 @@ int main(int argc, char** argv) {
   const presets::ConversionSettings settings = presets::parse_conversion_settings(args.texts);
 
   if (args.quiet) av_log_set_level(AV_LOG_QUIET);
-  tool::ToolWindow window(args.inputs, settings, args.jobs, ::isatty(STDERR_FILENO) == 1);
+  std::vector<std::vector<std::string>> recordings;
+  probe::group_recordings(args.inputs, args.join,
+                          [&](std::vector<std::string> parts) { recordings.push_back(std::move(parts)); });
+  tool::ToolWindow window(std::move(recordings), settings, args.jobs, ::isatty(STDERR_FILENO) == 1);
   batch::progress().conversion_running.store(true, std::memory_order_relaxed);
   {
     CancelTimer timer(args.cancel_after);

@@ -9,9 +9,9 @@
 
 namespace tool {
 
-ToolWindow::ToolWindow(std::vector<std::string> inputs, presets::ConversionSettings settings, int files_at_once,
+ToolWindow::ToolWindow(std::vector<std::vector<std::string>> recordings, presets::ConversionSettings settings, int files_at_once,
                        bool progress_line)
-    : inputs_(std::move(inputs)),
+    : recordings_(std::move(recordings)),
       settings_(std::move(settings)),
       files_at_once_(files_at_once),
       progress_line_(progress_line) {}
@@ -40,13 +40,13 @@ void ToolWindow::draw_progress() {
     eta = text;
   }
   const int done = converted_ + failed_ + cancelled_;
-  std::fprintf(stderr, "\r[%d/%zu] %3d %%  %s  ETA %s   ", std::min<int>(done + 1, static_cast<int>(inputs_.size())),
-               inputs_.size(), percent_, statistics_.c_str(), eta.c_str());
+  std::fprintf(stderr, "\r[%d/%zu] %3d %%  %s  ETA %s   ", std::min<int>(done + 1, static_cast<int>(recordings_.size())),
+               recordings_.size(), percent_, statistics_.c_str(), eta.c_str());
   std::fflush(stderr);
   line_shown_ = true;
 }
 
-std::string ToolWindow::row_title(int row) { return std::filesystem::path(inputs_.at(row)).filename().string(); }
+std::string ToolWindow::row_title(int row) { return std::filesystem::path(recordings_.at(row).front()).filename().string(); }
 
 void ToolWindow::job_finished(int row, const engine::JobOutcome& outcome, double seconds) {
   std::string reason = batch::outcome_reason(outcome);
@@ -56,9 +56,9 @@ void ToolWindow::job_finished(int row, const engine::JobOutcome& outcome, double
     std::fputs("\r\033[K", stderr);  // the progress line gives way to the report
     line_shown_ = false;
   }
-  std::printf("output=%s result=%d seconds=%.3f frames=%d outcome=%s reason=\"%s\" input=%s\n",
+  std::printf("output=%s result=%d seconds=%.3f frames=%d outcome=%s reason=\"%s\" parts=%zu input=%s\n",
               outcome.output_path.c_str(), outcome.code, seconds, outcome.frames, batch::outcome_word(outcome),
-              reason.c_str(), inputs_.at(row).c_str());
+              reason.c_str(), recordings_.at(row).size(), recordings_.at(row).front().c_str());
   std::fflush(stdout);
   if (outcome.code == engine::kJobRan) ++converted_;
   else if (outcome.code == engine::kJobCancelled) ++cancelled_;

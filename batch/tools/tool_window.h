@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The batch window of clipmill-convert: the command line's inputs as
-// ticked rows, its choices as the settings, one report line on stdout per
+// The batch window of clipmill-convert: the command line's recordings (a
+// file, or the parts of one joined recording) as ticked rows, its choices as the settings, one report line on stdout per
 // finished file, and on a terminal a progress line on stderr (percent,
 // pictures per second, time left) drawn from the progress monitor's
 // updates.
@@ -17,17 +17,22 @@ namespace tool {
 
 class ToolWindow : public batch::BatchWindow {
  public:
-  ToolWindow(std::vector<std::string> inputs, presets::ConversionSettings settings, int files_at_once,
+  ToolWindow(std::vector<std::vector<std::string>> recordings, presets::ConversionSettings settings,
+             int files_at_once,
              bool progress_line);
 
   void set_progress_bar(int percent) override;
   void set_percent_text(const std::string&) override {}
   void set_statistics_text(const std::string& text) override;
   void set_done_text(int, const std::string&) override {}
-  int row_count() override { return static_cast<int>(inputs_.size()); }
+  int row_count() override { return static_cast<int>(recordings_.size()); }
   int row_tick(int) override { return 0; }
   std::string row_title(int row) override;
-  std::string row_path(int row) override { return inputs_.at(row); }
+  std::string row_path(int row) override { return recordings_.at(row).front(); }
+  std::vector<std::string> row_further_parts(int row) override {
+    const auto& parts = recordings_.at(row);
+    return {parts.begin() + 1, parts.end()};
+  }
   void scroll_to_row(int) override {}
   void set_processing_text(const std::string&) override {}
   void set_busy(bool) override {}
@@ -42,7 +47,7 @@ class ToolWindow : public batch::BatchWindow {
   int exit_status() const;
 
  private:
-  std::vector<std::string> inputs_;
+  std::vector<std::vector<std::string>> recordings_;  // each with at least one part
   presets::ConversionSettings settings_;
   int files_at_once_;
   void draw_progress();  // under mutex_
