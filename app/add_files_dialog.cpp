@@ -15,6 +15,8 @@
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/ui_call.h"
+#include "probe/probe.h"
+#include "probe/spanned.h"
 
 namespace app {
 namespace {
@@ -42,10 +44,11 @@ std::vector<std::string> choose_files(MainWindow& window) {
 
 void add_files_from_dialog(MainWindow& window) {
   const std::vector<std::string> files = run_on_ui([&] { return choose_files(window); });
-  for (const std::string& file : files) {
-    if (file.empty() || shell_flags().add_stop_requested.load(std::memory_order_relaxed)) break;
-    file_list::add_input_file(window, file);
-  }
+  // The parts of one recording among them become one row.
+  probe::group_recordings(files, file_list::joins_spanned_clips(window), [&](std::vector<std::string> parts) {
+    if (shell_flags().add_stop_requested.load(std::memory_order_relaxed)) return;
+    if (probe::accepts_path(parts.front())) file_list::add_recording(window, parts, 0);
+  });
   window.set_busy(false);
 }
 

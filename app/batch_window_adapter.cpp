@@ -10,6 +10,7 @@
 #include "app/option_controls.h"
 #include "app/ui_call.h"
 #include "presets/option_tables.h"
+#include "probe/probe.h"
 
 namespace app {
 
@@ -66,8 +67,18 @@ int BatchWindowAdapter::row_tick(int row) {
 
 std::string BatchWindowAdapter::row_title(int row) {
   std::string text;
-  with_window([&](MainWindow& w) { text = file_list::row_text(w, row, file_list::kTitle); });
+  // A joined row is named, and its output too, after its first part.
+  with_window([&](MainWindow& w) {
+    text = file_list::row_further_parts(w, row).empty() ? file_list::row_text(w, row, file_list::kTitle)
+                                                         : probe::title_of(file_list::row_text(w, row, file_list::kPath));
+  });
   return text;
+}
+
+std::vector<std::string> BatchWindowAdapter::row_further_parts(int row) {
+  std::vector<std::string> parts;
+  with_window([&](MainWindow& w) { parts = file_list::row_further_parts(w, row); });
+  return parts;
 }
 
 std::string BatchWindowAdapter::row_path(int row) {

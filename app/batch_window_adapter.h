@@ -25,6 +25,7 @@ class BatchWindowAdapter : public batch::BatchWindow {
   int row_tick(int row) override;
   std::string row_title(int row) override;
   std::string row_path(int row) override;
+  std::vector<std::string> row_further_parts(int row) override;
   void scroll_to_row(int row) override;
   void set_processing_text(const std::string& text) override;
   void set_busy(bool busy) override;

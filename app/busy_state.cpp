@@ -14,7 +14,7 @@ namespace app {
 namespace {
 
 // Menu items that add to or change the list; greyed while busy.
-constexpr std::array kListCommands{kCmdAddFiles, kCmdClearList, kCmdSelectAll, kCmdUnselectAll};
+constexpr std::array kListCommands{kCmdAddFiles, kCmdAddFolder, kCmdClearList, kCmdSelectAll, kCmdUnselectAll};
 
 }  // namespace
 

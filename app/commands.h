@@ -3,6 +3,9 @@
 // The work behind the main window's opening steps and commands, each with the
 // module that owns it. The window only calls these.
 
+#include <string>
+#include <vector>
+
 namespace app {
 
 class MainWindow;
@@ -10,6 +13,12 @@ class MainWindow;
 // ---- input file list (file_list_commands.cpp) -----------------------------
 void prepare_file_list(MainWindow& window);           // opening step 4
 void start_add_files(MainWindow& window);             // 32771, starts the open-file thread
+void start_add_folder(MainWindow& window);            // 32790, the folder picker, then as below
+// Adds every accepted file below each folder on a thread of its own.
+void start_add_folders(MainWindow& window, std::vector<std::string> folders);
+// Dropped or named on the command line: files join the list at once (parts
+// of one recording joined), folders as start_add_folders adds them.
+void add_paths(MainWindow& window, const std::vector<std::string>& paths);
 void clear_file_list(MainWindow& window);             // 32774
 void tick_all_rows(MainWindow& window, bool ticked);  // 32775 / 32776
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/file_list.h"
 
+#include <QCheckBox>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 #include "app/file_list_rows.h"
 #include "app/ids.h"
@@ -9,6 +12,7 @@
 #include "app/pictures.h"
 #include "app/ui_call.h"
 #include "probe/probe.h"
+#include "probe/spanned.h"
 
 namespace app {
 namespace file_list_rows {
@@ -29,7 +33,22 @@ QTreeWidgetItem* make_row(const probe::FileFacts& facts) {
   item->setText(file_list::kDone, QString::fromStdString(facts.done));
   item->setText(file_list::kDuration, QString::fromStdString(facts.duration));
   item->setText(file_list::kSettings, QString::fromStdString(facts.settings));
+  if (facts.parts.size() > 1) {
+    QByteArrayList parts;
+    for (const std::string& part : facts.parts) parts.append(QByteArray::fromStdString(part));
+    item->setData(file_list::kPath, kPartsRole, QVariant::fromValue(parts));
+  }
+  const QString tip = QString::fromStdString(facts.tooltip);
+  item->setData(0, kFactsTipRole, tip);
+  for (int column = 0; column <= file_list::kPath; ++column) item->setToolTip(column, tip);
   return item;
+}
+
+std::vector<std::string> further_parts_of(const QTreeWidgetItem* item) {
+  std::vector<std::string> parts;
+  const QByteArrayList all = item->data(file_list::kPath, kPartsRole).value<QByteArrayList>();
+  for (qsizetype i = 1; i < all.size(); ++i) parts.push_back(all[i].toStdString());
+  return parts;
 }
 
 std::string text_of(const QTreeWidgetItem* item, int column) {
@@ -87,7 +106,9 @@ void set_row_outcome(MainWindow& window, int row, const std::string& done_text, 
     QTreeWidgetItem* item = row_item(window, row);
     if (!item) return;
     item->setText(kDone, QString::fromStdString(done_text));
-    const QString tip = QString::fromStdString(tooltip);
+    QString tip = QString::fromStdString(tooltip);
+    if (const QString facts = item->data(0, file_list_rows::kFactsTipRole).toString(); !facts.isEmpty())
+      tip += QStringLiteral("\n") + facts;
     for (int column = 0; column < item->columnCount(); ++column) item->setToolTip(column, tip);
   });
 }
@@ -100,12 +121,39 @@ void scroll_to_row(MainWindow& window, int row) {
 
 void add_input_file(MainWindow& window, const std::string& path) {
   if (!probe::accepts_path(path)) return;
+  add_recording(window, {path}, 0);
+}
+
+void add_recording(MainWindow& window, const std::vector<std::string>& parts, int position) {
   // Probing takes a while and runs on the calling thread; only the finished
   // row crosses to the UI thread.
-  const probe::FileFacts facts = probe::describe_file(path);
+  const probe::FileFacts facts = probe::describe_recording(parts);
   run_on_ui([&] {
-    if (QTreeWidget* list = list_of(window))
-      list->insertTopLevelItem(0, file_list_rows::make_row(facts));
+    QTreeWidget* list = list_of(window);
+    if (!list) return;
+    list->insertTopLevelItem(std::clamp(position, 0, list->topLevelItemCount()), file_list_rows::make_row(facts));
+  });
+}
+
+void add_input_files(MainWindow& window, const std::vector<std::string>& paths) {
+  std::vector<std::string> accepted;
+  for (const std::string& path : paths)
+    if (probe::accepts_path(path)) accepted.push_back(path);
+  probe::group_recordings(accepted, joins_spanned_clips(window),
+                          [&](std::vector<std::string> parts) { add_recording(window, parts, 0); });
+}
+
+bool joins_spanned_clips(MainWindow& window) {
+  return run_on_ui([&] {
+    auto* box = window.control_as<QCheckBox>(kIdJoinBox);
+    return box && box->isChecked();
+  });
+}
+
+std::vector<std::string> row_further_parts(MainWindow& window, int row) {
+  return run_on_ui([&] {
+    QTreeWidgetItem* item = row_item(window, row);
+    return item ? file_list_rows::further_parts_of(item) : std::vector<std::string>();
   });
 }
 

@@ -5,6 +5,7 @@
 // while the caller waits.
 
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -25,6 +26,17 @@ void set_row_outcome(MainWindow& window, int row, const std::string& done_text, 
 // Accepts, probes and inserts one file at the top of the list; probing runs
 // on the calling thread.
 void add_input_file(MainWindow& window, const std::string& path);
+// The accepted ones of `paths`, each recording inserted at the top in turn;
+// the parts of one recording become one row while "Join spanned clips" is
+// ticked. Probing runs on the calling thread.
+void add_input_files(MainWindow& window, const std::vector<std::string>& paths);
+// Probes one recording (its parts in order) and inserts its row at
+// `position` (clamped to the list).
+void add_recording(MainWindow& window, const std::vector<std::string>& parts, int position);
+// Whether "Join spanned clips" is ticked.
+bool joins_spanned_clips(MainWindow& window);
+// The parts after the first of a joined row; none for a row of one file.
+std::vector<std::string> row_further_parts(MainWindow& window, int row);
 // Toggles the focused row's tick if that row is selected (double click).
 void toggle_focused_tick(MainWindow& window);
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/file_list.h"
 #include "app/main_window.h"
 
@@ -56,7 +57,7 @@ class FileListEvents : public QObject {
         }
         std::vector<std::string> files = local_files(drop->mimeData());
         drop->acceptProposedAction();
-        for (const std::string& file : files) file_list::add_input_file(window_, file);
+        add_paths(window_, files);
         return true;
       }
       case QEvent::ShortcutOverride:

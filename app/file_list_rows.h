@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include <string>
+#include <vector>
 
 #include "probe/probe.h"
 
@@ -15,11 +16,17 @@ namespace app::file_list_rows {
 
 inline constexpr int kTickRole = Qt::UserRole;
 inline constexpr int kPathBytesRole = Qt::UserRole + 1;
+// On column kPath: every part of a joined recording (QByteArrayList), and on
+// column 0 the facts' tooltip (recording date, parts), kept under outcomes.
+inline constexpr int kPartsRole = Qt::UserRole + 2;
+inline constexpr int kFactsTipRole = Qt::UserRole + 3;
 
 void set_tick(QTreeWidgetItem* item, int tick);
 int tick_of(const QTreeWidgetItem* item);
 // A new row for the facts of one file, ticked.
 QTreeWidgetItem* make_row(const probe::FileFacts& facts);
 std::string text_of(const QTreeWidgetItem* item, int column);
+// The parts after the first of a joined row; none for one file.
+std::vector<std::string> further_parts_of(const QTreeWidgetItem* item);
 
 }  // namespace app::file_list_rows

@@ -42,6 +42,9 @@ enum ControlId : int {
   kIdArtwork = 1029,        // bitmap 154 behind the preview area
   kIdFilesAtOnceLabel = 1030,  // "Files at once:"
   kIdFilesAtOnceList = 1031,   // "1", "2", ... up to the core count, "Auto"
+  kIdDeinterlaceBox = 1032,    // "Deinterlace interlaced video"
+  kIdKeepDateBox = 1033,       // "Keep recording date"
+  kIdJoinBox = 1034,           // "Join spanned clips"
 };
 
 enum CommandId : int {
@@ -64,6 +67,7 @@ enum CommandId : int {
   kCmdPresetDvdNtsc = 32787,
   kCmdPreset3gp = 32788,
   kCmdPresetIphone = 32789,
+  kCmdAddFolder = 32790,       // "Add folder…"
 };
 
 // Resource ids of the pictures.

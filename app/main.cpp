@@ -7,8 +7,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/batch_thread.h"
+#include "app/commands.h"
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/preview_embed.h"
@@ -24,11 +27,12 @@ int main(int argc, char** argv) {
   app::MainWindow window;
   QObject::connect(&window, &app::MainWindow::closed, &application, &QCoreApplication::quit);
   window.show();
-  // Files named on the command line ("Open with" in a file manager) join
-  // the list as dropped files do.
+  // Files and folders named on the command line ("Open with" in a file
+  // manager) join the list as dropped ones do.
   const QStringList arguments = QApplication::arguments();
-  for (qsizetype i = 1; i < arguments.size(); ++i)
-    app::file_list::add_input_file(window, QFile::encodeName(arguments[i]).toStdString());
+  std::vector<std::string> paths;
+  for (qsizetype i = 1; i < arguments.size(); ++i) paths.push_back(QFile::encodeName(arguments[i]).toStdString());
+  app::add_paths(window, paths);
   const int code = QApplication::exec();
   // A conversion still running ends its current file properly first; then
   // the program ends without waiting for other threads and without tearing

@@ -107,6 +107,8 @@ presets::ControlTexts read_control_texts(MainWindow& window) {
   t.save_beside_source = checked(window, kIdSaveBesideSource);
   t.output_folder = field_text(window, kIdOutputFolder);
   t.preview = checked(window, kIdPreviewBox);
+  t.deinterlace = checked(window, kIdDeinterlaceBox);
+  t.keep_recording_date = checked(window, kIdKeepDateBox);
   return t;
 }
 

@@ -28,6 +28,14 @@ constexpr const char* kSection = "output";
 // Values written from the controls are cut to this many characters.
 constexpr int kMaxSavedLength = 19;
 
+// The boxes for camcorder footage and their keys in "general"; "1" on, "0" off.
+struct BoxSetting {
+  int id;
+  const char* key;
+};
+constexpr BoxSetting kCamcorderBoxes[] = {
+    {kIdDeinterlaceBox, "deinterlace"}, {kIdKeepDateBox, "keepdate"}, {kIdJoinBox, "joinclips"}};
+
 struct ListSetting {
   std::string_view key;
   int control;
@@ -106,6 +114,10 @@ void restore_choices(MainWindow& window) {
   auto* jobs = window.control_as<QComboBox>(kIdFilesAtOnceList);
   const int stored = jobs->findText(QString::fromStdString(read_setting("general", "jobs")));
   if (stored >= 0) jobs->setCurrentIndex(stored);
+
+  // The camcorder boxes are on unless the user turned them off.
+  for (const auto& [id, key] : kCamcorderBoxes)
+    window.control_as<QCheckBox>(id)->setChecked(read_setting("general", key) != "0");
 }
 
 void save_choices(MainWindow& window) {
@@ -119,6 +131,8 @@ void save_choices(MainWindow& window) {
   save_value("preview", window.control_as<QCheckBox>(kIdPreviewBox)->isChecked() ? "1" : "0");
   save_value("savemode", window.control_as<QRadioButton>(kIdSaveBesideSource)->isChecked() ? "0" : "1");
   write_setting("general", "jobs", cut(window.control_as<QComboBox>(kIdFilesAtOnceList)->currentText()));
+  for (const auto& [id, key] : kCamcorderBoxes)
+    write_setting("general", key, window.control_as<QCheckBox>(id)->isChecked() ? "1" : "0");
 }
 
 }  // namespace app

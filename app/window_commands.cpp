@@ -74,6 +74,9 @@ void MainWindow::dispatch_command(int id) {
       shell_flags().add_stop_requested.store(false, kRelaxed);
       start_add_files(*this);
       return;
+    case kCmdAddFolder:
+      start_add_folder(*this);
+      return;
     case kCmdClearList:
       clear_file_list(*this);
       return;

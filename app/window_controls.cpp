@@ -52,10 +52,13 @@ constexpr std::array kControls{
     ControlSpec{kIdSaveHere, Kind::radio, 15, 181, 49, 12, "Save here: "},
     ControlSpec{kIdOutputFolder, Kind::folder_field, 15, 195, 207, 12, ""},
     ControlSpec{kIdBrowseFolder, Kind::button, 225, 194, 25, 13, "..."},
-    ControlSpec{kIdOptionGroup, Kind::group, 8, 219, 248, 29, "Option"},
+    ControlSpec{kIdOptionGroup, Kind::group, 8, 219, 248, 55, "Option"},
     ControlSpec{kIdPreviewBox, Kind::check, 17, 231, 141, 10, "Preview during conversion"},
     ControlSpec{kIdFilesAtOnceLabel, Kind::text, 160, 232, 50, 8, "Files at once:"},
     ControlSpec{kIdFilesAtOnceList, Kind::drop_list, 212, 229, 38, 12, ""},
+    ControlSpec{kIdDeinterlaceBox, Kind::check, 17, 244, 120, 10, "Deinterlace interlaced video"},
+    ControlSpec{kIdKeepDateBox, Kind::check, 140, 244, 110, 10, "Keep recording date"},
+    ControlSpec{kIdJoinBox, Kind::check, 17, 257, 120, 10, "Join spanned clips"},
     ControlSpec{kIdFormatGroup, Kind::group, 264, 146, 158, 103, "Output Format"},
     ControlSpec{kIdPresetLabel, Kind::text, 274, 159, 25, 8, "Preset:"},
     ControlSpec{kIdPresetList, Kind::drop_list, 329, 156, 86, 12, ""},
@@ -71,9 +74,9 @@ constexpr std::array kControls{
     ControlSpec{kIdKbpsLabel, Kind::text, 364, 220, 23, 9, "KBps"},
     ControlSpec{kIdAudioBitrateLabel, Kind::text, 274, 234, 53, 8, "Audio Bitrate:"},
     ControlSpec{kIdAudioBitrateList, Kind::drop_list, 330, 231, 50, 12, ""},
-    ControlSpec{kIdQuit, Kind::button, 7, 253, 70, 22, "Quit"},
-    ControlSpec{kIdCancel, Kind::button, 263, 253, 76, 22, "Cancel"},
-    ControlSpec{kIdConvert, Kind::default_button, 343, 253, 79, 22, "Convert!"},
+    ControlSpec{kIdQuit, Kind::button, 7, 279, 70, 22, "Quit"},
+    ControlSpec{kIdCancel, Kind::button, 263, 279, 76, 22, "Cancel"},
+    ControlSpec{kIdConvert, Kind::default_button, 343, 279, 79, 22, "Convert!"},
 };
 
 // Controls whose texts the opening steps set (step 3).
@@ -191,7 +194,7 @@ void MainWindow::build_controls() {
   }
   // Cancel is for stopping what runs; nothing runs at start.
   controls_.at(kIdCancel)->setEnabled(false);
-  area->setFixedSize(units.x(429), units.y(292));
+  area->setFixedSize(units.x(429), units.y(318));
   setCentralWidget(area);
 }
 

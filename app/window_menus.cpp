@@ -35,7 +35,8 @@ struct MenuSpec {
 const std::array<MenuSpec, 4>& menus() {
   static const std::array<MenuSpec, 4> table{{
       {"&File",
-       {{kCmdAddFiles, "Add MTS/M2TS file"}, {kCmdClearList, "Clear List"}, {0, nullptr}, {kCmdQuit, "&Quit"}}},
+       {{kCmdAddFiles, "Add MTS/M2TS file"}, {kCmdAddFolder, "Add folder…"}, {kCmdClearList, "Clear List"},
+        {0, nullptr}, {kCmdQuit, "&Quit"}}},
       {"Selection", {{kCmdSelectAll, "Select All"}, {kCmdUnselectAll, "Unselect All"}}},
       // The Presets menu's order and grouping; its captions come from the
       // preset table.

@@ -10,6 +10,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <sys/wait.h>
@@ -83,6 +85,31 @@ fs::path mpeg2_ps_clip(double seconds) {
        << "-t " << seconds << " -ac 2 "
        << "-c:v mpeg2video -b:v 4M -c:a mp2 -b:a 192k -f vob";
   return cached_media(name.str(), args.str());
+}
+
+fs::path camcorder_clip(double seconds, int tone) {
+  std::ostringstream name, args;
+  name << "camcorder_" << seconds << "_" << tone << ".m2ts";
+  args << "-f lavfi -i testsrc2=size=320x240:rate=25 -f lavfi -i sine=frequency=" << tone
+       << ":sample_rate=48000 -t " << seconds << " -ac 2 -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p "
+       << "-c:a ac3 -b:a 128k -f mpegts -mpegts_m2ts_mode 1";
+  return cached_media(name.str(), args.str());
+}
+
+std::vector<fs::path> split_recording(const fs::path& file, int count, const fs::path& folder) {
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t packets = bytes.size() / 192;
+  std::vector<fs::path> parts;
+  for (int i = 0; i < count; ++i) {
+    const size_t from = packets * i / count * 192;
+    const size_t to = i + 1 == count ? bytes.size() : packets * (i + 1) / count * 192;
+    char name[16];
+    std::snprintf(name, sizeof name, "%05d.MTS", i);
+    parts.push_back(folder / name);
+    std::ofstream(parts.back(), std::ios::binary).write(bytes.data() + from, static_cast<std::streamsize>(to - from));
+  }
+  return parts;
 }
 
 fs::path temp_dir(const std::string& tag) {

@@ -27,6 +27,16 @@ std::filesystem::path avchd_clip(double seconds = 2.0);
 // 720x576 25 fps MPEG-2 + MP2 48 kHz stereo in an MPEG program stream.
 std::filesystem::path mpeg2_ps_clip(double seconds = 2.0);
 
+// A small camcorder-like recording: 320x240 25 fps H.264 (a key picture
+// every 15) + AC-3 in a 192-byte-packet transport stream. `tone` sets the
+// sound, so two recordings of one length still differ.
+std::filesystem::path camcorder_clip(double seconds, int tone = 440);
+// Splits `file` as a camcorder spans a long recording: `count` parts of
+// about equal size, cut at 192-byte packet boundaries, written into
+// `folder` as 00000.MTS, 00001.MTS, ... Returns the parts in order.
+std::vector<std::filesystem::path> split_recording(const std::filesystem::path& file, int count,
+                                                   const std::filesystem::path& folder);
+
 // A fresh empty folder for one test, removed by the caller or left in /tmp.
 std::filesystem::path temp_dir(const std::string& tag);
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/file_list.h"
+#include "app/folder_picker.h"
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/tests/app_test_env.h"
@@ -315,5 +316,37 @@ TEST_F(FileList, KeepsTabEnterAndEscape) {
   EXPECT_TRUE(idle());
   EXPECT_EQ(rows::row_count(*window), 1);
 }
+
+// A card goes in with one action, "Add folder…" or the folder dropped:
+// every clip below it in name order, the parts of one recording as one row
+// that tells its parts and size, hidden folders left out.
+class CardFolder : public FileList, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CardFolder, GoesInWithOneAction) {
+  const fs::path card = dir / "card";
+  const fs::path stream = card / "PRIVATE" / "AVCHD" / "BDMV" / "STREAM";
+  fs::create_directories(stream);
+  fs::create_directories(card / ".Trash");
+  testsupport::split_recording(testsupport::camcorder_clip(6), 3, stream);
+  fs::copy_file(testsupport::camcorder_clip(2, 660), stream / "00003.MTS");
+  fs::copy_file(testsupport::camcorder_clip(2, 660), card / ".Trash" / "00004.MTS");
+  if (GetParam()) {
+    drop({card.string()});
+  } else {
+    app::set_folder_picker([&](QWidget*, const QString&) { return card.string(); });
+    window->dispatch_command(app::kCmdAddFolder);
+  }
+  ASSERT_TRUE(apptest::pump_until([this] { return idle() && rows::row_count(*window) == 2; }, 60000));
+  app::set_folder_picker({});
+  EXPECT_EQ(titles(), (std::vector<std::string>{"00000.MTS (+2 parts)", "00003.MTS"}));
+  EXPECT_EQ(rows::row_text(*window, 0, rows::kDuration), "00:06");
+  EXPECT_EQ(rows::row_text(*window, 0, rows::kPath), (stream / "00000.MTS").string());
+  EXPECT_EQ(rows::row_further_parts(*window, 0),
+            (std::vector<std::string>{(stream / "00001.MTS").string(), (stream / "00002.MTS").string()}));
+  EXPECT_NE(list->topLevelItem(0)->toolTip(rows::kTitle).indexOf(QStringLiteral("3 parts, ")), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, CardFolder, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Dropped" : "AddFolderCommand"; });
 
 }  // namespace

@@ -160,7 +160,8 @@ TEST_F(Restore, ClosingTwiceWritesTheSameFileAndLeavesPathAndGeneralAlone) {
   const std::string first = apptest::read_file(apptest::settings_file());
   { MainWindow().close(); }
   EXPECT_EQ(apptest::read_file(apptest::settings_file()), first);
-  EXPECT_EQ(first.rfind("[general]\nfirstlaunch=1\ndealio=True\njobs=1\n\n[output]\npath=" + path + "\n", 0), 0u)
+  EXPECT_EQ(first.rfind("[general]\nfirstlaunch=1\ndealio=True\njobs=1\ndeinterlace=1\nkeepdate=1\njoinclips=1\n\n"
+                        "[output]\npath=" + path + "\n", 0), 0u)
       << first;
 }
 

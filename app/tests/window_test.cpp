@@ -92,8 +92,8 @@ TEST_F(Window, PlacesFollowDialogUnitsAndStatusPartsTheirEdges) {
   MainWindow& w = window();
   const DialogUnits du = dialog_units(dialog_font());
   EXPECT_EQ(w.control(kIdFileList)->geometry(), du.rect(7, 7, 249, 133));
-  EXPECT_EQ(w.control(kIdConvert)->geometry(), du.rect(343, 253, 79, 22));
-  EXPECT_EQ(w.centralWidget()->size(), QSize(du.x(429), du.y(292)));
+  EXPECT_EQ(w.control(kIdConvert)->geometry(), du.rect(343, 279, 79, 22));
+  EXPECT_EQ(w.centralWidget()->size(), QSize(du.x(429), du.y(318)));
   // Status parts end at 250, at 110 before the right edge and at the edge.
   const int width = w.centralWidget()->width();
   EXPECT_EQ(w.status_part(0)->geometry().right() + 1, 250);

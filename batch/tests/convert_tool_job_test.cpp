@@ -165,6 +165,29 @@ TEST_F(ConvertTool, TwoAtOnceWritesTheFilesOneAtATimeWrites) {
   EXPECT_TRUE(fs::exists(dir / "avchd_2.mpg"));
 }
 
+// The three parts of one 6 s recording, as a camcorder splits it, give one
+// output of 6 s that decodes fully; --no-join keeps them three files.
+TEST_F(ConvertTool, SpannedPartsBecomeOneOutputUnlessNoJoin) {
+  fs::create_directories(dir / "card");
+  std::string inputs;
+  for (const auto& part : testsupport::split_recording(testsupport::camcorder_clip(6), 3, dir / "card"))
+    inputs += testsupport::quote(part.string()) + " ";
+  for (const char* folder : {"joined", "apart"}) fs::create_directories(dir / folder);
+  const auto joined = run_tool("--preset \"iPod format\" " + inputs + testsupport::quote((dir / "joined").string()));
+  EXPECT_EQ(joined.status, 0) << joined.out;
+  EXPECT_NE(joined.out.find(" parts=3 input="), std::string::npos) << joined.out;
+  const auto info = testsupport::probe(dir / "joined" / "00000.mp4");
+  EXPECT_NEAR(info.duration, 6.0, 0.1);
+  std::string errors;
+  EXPECT_TRUE(testsupport::decodes_fully(dir / "joined" / "00000.mp4", &errors)) << errors;
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "joined"), fs::directory_iterator()), 1);
+
+  const auto apart =
+      run_tool("--preset \"iPod format\" --no-join " + inputs + testsupport::quote((dir / "apart").string()));
+  EXPECT_EQ(apart.status, 0) << apart.out;
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "apart"), fs::directory_iterator()), 3);
+}
+
 TEST_F(ConvertTool, ListPresetsNamesTheThirteen) {
   const auto r = run_tool("--list-presets");
   EXPECT_EQ(r.status, 0);

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// "Add folder…" and folders dropped on the list: every accepted file below
+// each folder, in name order, the parts of one recording joined into one
+// row. The tree is read and the files probed on a thread of their own, so
+// the window stays responsive while a whole card goes in; each row appears
+// as soon as its facts are read.
+
+#include <sys/stat.h>
+
+#include <QString>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/file_list.h"
+#include "app/folder_picker.h"
+#include "app/main_window.h"
+#include "probe/folder_walk.h"
+#include "probe/spanned.h"
+
+namespace app {
+namespace {
+
+bool add_stopped() { return shell_flags().add_stop_requested.load(std::memory_order_relaxed); }
+
+void add_folders(MainWindow& window, const std::vector<std::string>& folders) {
+  const bool join = file_list::joins_spanned_clips(window);
+  // The rows go in at the top in the folders' name order, one below the other.
+  int position = 0;
+  for (const std::string& folder : folders) {
+    if (add_stopped()) break;
+    const std::vector<std::string> files = probe::accepted_files_below(folder);
+    probe::group_recordings(files, join, [&](std::vector<std::string> parts) {
+      if (add_stopped()) return;
+      file_list::add_recording(window, parts, position++);
+    });
+  }
+  window.set_busy(false);
+}
+
+}  // namespace
+
+void start_add_folders(MainWindow& window, std::vector<std::string> folders) {
+  if (folders.empty()) return;
+  shell_flags().add_stop_requested.store(false, std::memory_order_relaxed);
+  // Busy before the thread exists, as for the open-file dialog.
+  window.set_busy(true);
+  std::thread([&window, folders = std::move(folders)] { add_folders(window, folders); }).detach();
+}
+
+void add_paths(MainWindow& window, const std::vector<std::string>& paths) {
+  std::vector<std::string> files, folders;
+  for (const std::string& path : paths) {
+    struct stat info {};
+    (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? folders : files).push_back(path);
+  }
+  file_list::add_input_files(window, files);
+  start_add_folders(window, std::move(folders));
+}
+
+void start_add_folder(MainWindow& window) {
+  const std::string folder = pick_folder(&window, QStringLiteral("Add the video files below this folder: "));
+  if (!folder.empty()) start_add_folders(window, {folder});
+}
+
+}  // namespace app
