@@ -16,12 +16,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/file_list.h"
 #include "app/folder_picker.h"
 #include "app/ids.h"
@@ -344,6 +347,24 @@ TEST_P(CardFolder, GoesInWithOneAction) {
   EXPECT_EQ(rows::row_further_parts(*window, 0),
             (std::vector<std::string>{(stream / "00001.MTS").string(), (stream / "00002.MTS").string()}));
   EXPECT_NE(list->topLevelItem(0)->toolTip(rows::kTitle).indexOf(QStringLiteral("3 parts, ")), -1);
+}
+
+// A folder of a thousand files: the rows appear while it is read, and the
+// window keeps answering (this test pumps its events) until all are in.
+TEST_F(FileList, AThousandFilesFillTheListWhileTheWindowAnswers) {
+  const fs::path folder = dir / "many";
+  fs::create_directories(folder);
+  for (int i = 0; i < 1000; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%05d.MTS", i);
+    std::ofstream(folder / name) << "not a recording " << i;
+  }
+  app::start_add_folders(*window, {folder.string()});
+  EXPECT_TRUE(apptest::pump_until([this] { return rows::row_count(*window) > 0; }, 60000));
+  EXPECT_FALSE(idle()) << "the first rows came only after the whole folder";
+  ASSERT_TRUE(apptest::pump_until([this] { return idle(); }, 120000));
+  EXPECT_EQ(rows::row_count(*window), 1000);
+  EXPECT_EQ(rows::row_text(*window, 999, rows::kTitle), "00999.MTS");
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, CardFolder, ::testing::Values(false, true),

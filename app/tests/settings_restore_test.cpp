@@ -14,6 +14,7 @@
 
 #include "app/ids.h"
 #include "app/main_window.h"
+#include "app/option_controls.h"
 #include "app/settings_file.h"
 #include "app/tests/app_test_env.h"
 #include "batch/progress_state.h"
@@ -127,9 +128,12 @@ TEST_F(Restore, ChoicesSurviveARestartWithNineKeysInOrder) {
     w.control_as<QLineEdit>(kIdVideoBitrate)->setText(QStringLiteral("1234567890123456789012"));
     w.control_as<QCheckBox>(kIdPreviewBox)->click();
     w.control_as<QRadioButton>(kIdSaveHere)->click();
+    w.control_as<QCheckBox>(kIdDeinterlaceBox)->click();
+    w.control_as<QCheckBox>(kIdJoinBox)->click();
     w.close();
   }
   const std::string saved = apptest::read_file(apptest::settings_file());
+  EXPECT_NE(saved.find("deinterlace=0\nkeepdate=1\njoinclips=0\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("[output]\npreset=FLV (Medium quality\nfps=29.97\nvideobitrate=1234567890123456789\n"
                        "audiobitrate=12.2\naspect=4/3\nsize=720x576\nformat=Avi\npreview=1\nsavemode=1\n"),
             std::string::npos)
@@ -144,6 +148,10 @@ TEST_F(Restore, ChoicesSurviveARestartWithNineKeysInOrder) {
   EXPECT_EQ(shown(w, kIdVideoBitrate), QStringLiteral("1234567890123456789"));
   EXPECT_TRUE(w.control_as<QCheckBox>(kIdPreviewBox)->isChecked());
   EXPECT_TRUE(w.control_as<QRadioButton>(kIdSaveHere)->isChecked());
+  EXPECT_FALSE(w.control_as<QCheckBox>(kIdDeinterlaceBox)->isChecked());
+  EXPECT_TRUE(w.control_as<QCheckBox>(kIdKeepDateBox)->isChecked());
+  EXPECT_FALSE(w.control_as<QCheckBox>(kIdJoinBox)->isChecked());
+  EXPECT_FALSE(app::read_conversion_settings(w).deinterlace);
 }
 
 // "Files at once" is kept under "general" beside the first-launch keys,

@@ -85,6 +85,9 @@ TEST_F(Camcorder, DeinterlacedPicturesMatchTheTrueFrames) {
               deinterlacer);
   EXPECT_GT(on, deinterlacer - 0.5);
   EXPECT_GT(on, off + 2.0);
+  // One picture out per picture in.
+  EXPECT_EQ(testsupport::count_video_frames(dir / "on" / "interlaced_50p_2.wmv"),
+            testsupport::count_video_frames(dir / "off" / "interlaced_50p_2.wmv"));
 }
 
 class Progressive : public Camcorder, public ::testing::WithParamInterface<const char*> {};

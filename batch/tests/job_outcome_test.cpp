@@ -137,4 +137,17 @@ TEST_F(JobOutcome, SourceCutShortWhileReadFailsTheJob) {
   EXPECT_TRUE(fs::exists(source));
 }
 
+// A joined row whose later part was taken away before its turn: the job
+// says the source went away and makes nothing.
+TEST_F(JobOutcome, AJoinedPartGoneBeforeTheJobFailsIt) {
+  const auto parts = testsupport::split_recording(testsupport::camcorder_clip(6), 3, dir);
+  const fs::path output = prepare(parts[0], "mp4");
+  spec.further_parts = {parts[1].string(), parts[2].string()};
+  fs::remove(parts[2]);
+  const batch::JobOutcome outcome = batch::convert_file(spec);
+  EXPECT_EQ(outcome.code, batch::kJobNoInput);
+  EXPECT_EQ(batch::outcome_reason(outcome), "The source file went away");
+  EXPECT_FALSE(fs::exists(output));
+}
+
 }  // namespace
