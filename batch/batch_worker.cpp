@@ -46,6 +46,7 @@ bool convert_row(BatchWindow& window, int row, engine::JobSpec& spec, BatchCount
   const presets::ConversionSettings settings = window.read_settings();
   prepare_job(job_choices(settings), source, title, spec);
   spec.further_parts = window.row_further_parts(row);
+  read_recording_time(spec);
 
   bool ran = false;
   if (!progress.batch_stop_requested.load(std::memory_order_relaxed)) {

@@ -51,14 +51,18 @@ std::filesystem::path prepare_job(const JobChoices& choices, const std::filesyst
     spec.output_target = (choices.width == 720 && choices.height == 480) ? kDvdNtscTarget : kDvdTarget;
 
   spec.deinterlace = choices.deinterlace;
+  spec.keep_recording_time = choices.keep_recording_date;
   spec.recording_time.reset();
-  if (choices.keep_recording_date) {
-    if (const auto when = probe::recording_time(source.string())) spec.recording_time = when->seconds;
-  }
 
   spec.input_path = source.string();
   spec.output_path = output.string();
   return output;
+}
+
+void read_recording_time(engine::JobSpec& spec) {
+  spec.recording_time.reset();
+  if (!spec.keep_recording_time) return;
+  if (const auto when = probe::recording_time(spec.input_path)) spec.recording_time = when->seconds;
 }
 
 JobChoices job_choices(const presets::ConversionSettings& s) {

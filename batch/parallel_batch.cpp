@@ -80,6 +80,7 @@ void convert_rows(Batch& b, Lane& lane, engine::JobSpec spec, bool shows_preview
   BatchWindow& window = b.window;
   for (Claim claim = claim_row(b, spec); claim.row >= 0; claim = claim_row(b, spec)) {
     const int row = claim.row;
+    read_recording_time(spec);
     window.scroll_to_row(row);
     {
       std::lock_guard lock(lane.row_mutex);

@@ -73,7 +73,10 @@ std::vector<std::string> engine_command(const std::filesystem::path& convert_too
                                         const std::filesystem::path& out_dir, int jobs) {
   std::vector<std::string> cmd = {convert_tool.string(), "--format", item.format, "--size", item.size, "--fps",
                                   item.fps, "--video-bitrate", item.video_kbits, "--audio-bitrate",
-                                  item.audio_kbits, "--aspect", item.aspect, "--jobs", std::to_string(jobs)};
+                                  item.audio_kbits, "--aspect", item.aspect, "--jobs", std::to_string(jobs),
+                                  // Like for like with the tool's command: no deinterlacing, no
+                                  // joining of the numbered copies.
+                                  "--no-deinterlace", "--no-join", "--no-recording-date"};
   for (const auto& input : inputs) cmd.push_back(input.string());
   cmd.push_back(out_dir.string());
   return cmd;

@@ -43,6 +43,8 @@ struct JobSpec {
   // Interlaced pictures go through a motion-adaptive deinterlacer before
   // scaling; progressive ones pass untouched.
   bool deinterlace = false;
+  // Whether recording_time is to be filled from the source (by the caller).
+  bool keep_recording_time = false;
   // Seconds since 1970 (UTC) the recording was made: written into the
   // container's creation time where it has one and set as the output's
   // modification time. None: neither is touched.
@@ -109,7 +111,8 @@ struct CarryOver {
   std::unique_ptr<Kept> kept;  // null until a job has run
 };
 
-// Converts spec.input_path into spec.output_path. A job that fails after it
+// Converts spec.input_path (and its further parts, read as one source) into
+// spec.output_path. A job that fails after it
 // created its output removes that file (only that file); a cancelled job
 // keeps its complete file. Thread-safe: each call has its own context.
 JobOutcome convert(const JobSpec& spec, JobHooks& hooks);

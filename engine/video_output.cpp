@@ -3,6 +3,9 @@
 // frames of an output stream. The number follows the sync rule (drop,
 // duplicate, or re-align on variable-rate containers) against the input
 // clock; the picture is scaled once when size or pixel format differ.
+// With deinterlacing asked for, interlaced pictures first go through the
+// stream's deinterlacer, and each picture it gives is timed by its own
+// input time.
 #include <cmath>
 #include <limits>
 

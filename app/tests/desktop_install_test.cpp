@@ -89,7 +89,7 @@ TEST_F(Install, DebianPackageHoldsTheFilesAndNamesItsLibraries) {
   for (const char* file : kInstalled) EXPECT_TRUE(fs::exists(root / "x" / file)) << file;
   std::string depends;
   ASSERT_EQ(run("dpkg-deb -f " + testsupport::quote(deb.string()) + " Depends", &depends), 0);
-  for (const char* library : {"libavcodec", "libavformat", "libqt6widgets6", "libsdl1.2", "libopencore-amrnb0",
+  for (const char* library : {"libavcodec", "libavformat", "libavfilter", "libqt6widgets6", "libsdl1.2", "libopencore-amrnb0",
                               "libmediainfo0v5", "qt6-qpa-plugins"})
     EXPECT_NE(depends.find(library), std::string::npos) << library << " in " << depends;
 }
