@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/folder_picker.h"
 
+#include <QFile>
 #include <QFileDialog>
 
 namespace app {
@@ -13,7 +14,9 @@ FolderPicker& current_picker() {
 
 // The system's folder dialog, starting at the top of the folder tree.
 std::string system_picker(QWidget* parent, const QString& prompt) {
-  return QFileDialog::getExistingDirectory(parent, prompt, QStringLiteral("/"), QFileDialog::ShowDirsOnly)
+  // The name as the file system spells it, which need not be UTF-8.
+  return QFile::encodeName(
+             QFileDialog::getExistingDirectory(parent, prompt, QStringLiteral("/"), QFileDialog::ShowDirsOnly))
       .toStdString();
 }
 

@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "batch/conversion_job.h"
@@ -111,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, Progressive, ::testing::Values("avi", "mp4", "
 
 struct DateCase {
   const char* format;
-  const char* tag;  // the container's creation time as ffprobe names it; "" none shown
+  const char* tag;  // the container's creation time as ffprobe names it; "" none shown (WMV: read from the file)
 };
 
 class RecordingDate : public Camcorder, public ::testing::WithParamInterface<DateCase> {};
@@ -127,6 +130,18 @@ TEST_P(RecordingDate, OutputsCarryTheCamerasDate) {
   struct stat info {};
   ASSERT_EQ(::stat(outcome.output_path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mtime, kJan26);
+  if (std::string(GetParam().format) == "wmv") {
+    // ASF's file properties object: its GUID, size, file id and file size,
+    // then the creation date in 100 ns steps since 1601.
+    std::ifstream in(outcome.output_path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string guid("\xA1\xDC\xAB\x8C\x47\xA9\xCF\x11\x8E\xE4\x00\xC0\x0C\x20\x53\x65", 16);
+    const size_t at = bytes.find(guid);
+    ASSERT_NE(at, std::string::npos);
+    uint64_t filetime = 0;
+    std::memcpy(&filetime, bytes.data() + at + 48, sizeof filetime);
+    EXPECT_EQ(static_cast<int64_t>(filetime / 10000000) - 11644473600LL, kJan26);
+  }
   if (*GetParam().tag) {
     std::string tag;
     testsupport::run(std::string("ffprobe -v error -show_entries format_tags=") + GetParam().tag +
