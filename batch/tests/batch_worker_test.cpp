@@ -171,7 +171,7 @@ class ParallelBatch : public BatchWorker, public ::testing::WithParamInterface<i
 // in row order), each row tells its own outcome, a bad row fails alone.
 TEST_P(ParallelBatch, EveryRowConvertsAndTellsItsOwnOutcome) {
   window.jobs = GetParam();
-  const double lengths[] = {2, 1, 3};
+  const double lengths[] = {4, 2, 6};
   const char* paths[] = {"x/clip.mts", "y/clip.mts", "z.mts"};
   for (int i = 0; i < 3; ++i) {
     const fs::path source = dir / "in" / paths[i];
