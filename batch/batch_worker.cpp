@@ -44,9 +44,10 @@ bool convert_row(BatchWindow& window, int row, engine::JobSpec& spec, BatchCount
   // before the job, which comes to the same as starting it between the
   // parameters and the target choice.
   const presets::ConversionSettings settings = window.read_settings();
-  prepare_job(job_choices(settings), source, title, spec);
+  const JobChoices choices = job_choices(settings);
+  prepare_job(choices, source, title, spec);
   spec.further_parts = window.row_further_parts(row);
-  read_recording_time(spec);
+  read_recording_time(choices, spec);
 
   bool ran = false;
   if (!progress.batch_stop_requested.load(std::memory_order_relaxed)) {

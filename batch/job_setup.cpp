@@ -51,7 +51,6 @@ std::filesystem::path prepare_job(const JobChoices& choices, const std::filesyst
     spec.output_target = (choices.width == 720 && choices.height == 480) ? kDvdNtscTarget : kDvdTarget;
 
   spec.deinterlace = choices.deinterlace;
-  spec.keep_recording_time = choices.keep_recording_date;
   spec.recording_time.reset();
 
   spec.input_path = source.string();
@@ -59,9 +58,9 @@ std::filesystem::path prepare_job(const JobChoices& choices, const std::filesyst
   return output;
 }
 
-void read_recording_time(engine::JobSpec& spec) {
+void read_recording_time(const JobChoices& choices, engine::JobSpec& spec) {
   spec.recording_time.reset();
-  if (!spec.keep_recording_time) return;
+  if (!choices.keep_recording_date) return;
   if (const auto when = probe::recording_time(spec.input_path)) spec.recording_time = when->seconds;
 }
 

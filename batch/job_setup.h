@@ -28,14 +28,15 @@ struct JobChoices {
 // The choices of parsed control texts.
 JobChoices job_choices(const presets::ConversionSettings& settings);
 
-// Reads the source's recording time into `spec` when the spec keeps it
-// (MediaInfo; a while on a large file, so outside any lock).
-void read_recording_time(engine::JobSpec& spec);
+// Reads the recording time of spec.input_path into `spec` when the choices
+// keep it, else clears it (MediaInfo; a while on a large file, so outside
+// any lock).
+void read_recording_time(const JobChoices& choices, engine::JobSpec& spec);
 
 // The worker's per-row parameter steps: the format's row (codec choices,
 // target, extension, audio rate, channels and fixed bit rate), a free output
 // name, the aspect, the sizes and rates, the DVD target (8 for 720x480, else
-// 7), deinterlacing and whether the recording time is kept. Writes `spec`, the record the caller keeps from row to row: an unknown
+// 7) and deinterlacing. Writes `spec`, the record the caller keeps from row to row: an unknown
 // format keeps the codec choices and target of the row before. Returns the
 // output path.
 // `reserved`: output names other running jobs hold (see make_output_path).

@@ -55,6 +55,7 @@ struct Claim {
   int row = -1;
   std::string title;
   fs::path output;
+  JobChoices choices;  // the row's choices, read when it was taken
 };
 
 Claim claim_row(Batch& b, engine::JobSpec& spec) {
@@ -64,10 +65,9 @@ Claim claim_row(Batch& b, engine::JobSpec& spec) {
     if (progress().batch_stop_requested.load(std::memory_order_relaxed)) return {};
     const int row = b.next_row++;
     if (window.row_tick(row) != 0) continue;
-    Claim claim{row, window.row_title(row), {}};
-    const presets::ConversionSettings settings = window.read_settings();
-    claim.output = prepare_job(job_choices(settings), window.row_path(row), claim.title, spec, &b.reserved)
-                       .lexically_normal();
+    Claim claim{row, window.row_title(row), {}, job_choices(window.read_settings())};
+    claim.output =
+        prepare_job(claim.choices, window.row_path(row), claim.title, spec, &b.reserved).lexically_normal();
     spec.further_parts = window.row_further_parts(row);
     b.reserved.insert(claim.output);
     return claim;
@@ -80,7 +80,7 @@ void convert_rows(Batch& b, Lane& lane, engine::JobSpec spec, bool shows_preview
   BatchWindow& window = b.window;
   for (Claim claim = claim_row(b, spec); claim.row >= 0; claim = claim_row(b, spec)) {
     const int row = claim.row;
-    read_recording_time(spec);
+    read_recording_time(claim.choices, spec);
     window.scroll_to_row(row);
     {
       std::lock_guard lock(lane.row_mutex);

@@ -3,10 +3,13 @@
 # Converts one fixed clip with every preset and prints the md5 of each
 # output: two runs of the same build give the same list, and a change that
 # must not alter any output is checked by comparing the lists.
-# Usage: bench/preset_md5.sh [BUILD_DIR]
+# Usage: bench/preset_md5.sh [BUILD_DIR [TOOL_OPTION...]]; the options go to
+# every conversion (--no-deinterlace --no-recording-date: the camcorder
+# choices off, for comparing with a build that did not have them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
+shift $(( $# > 0 ? 1 : 0 ))
 tool="$build/batch/clipmill-convert"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -20,6 +23,6 @@ clip="$build/preset-md5-clip.m2ts"
 "$tool" --list-presets 2>/dev/null | while IFS= read -r preset; do
   out="$work/$(echo "$preset" | tr -c 'A-Za-z0-9\n' '_')"
   mkdir -p "$out"
-  "$tool" --preset "$preset" "$clip" "$out" >/dev/null 2>&1 || echo "$preset: failed"
+  "$tool" --preset "$preset" "$@" "$clip" "$out" >/dev/null 2>&1 || echo "$preset: failed"
   for f in "$out"/*; do printf '%s  %s\n' "$(md5sum < "$f" | cut -d' ' -f1)" "$preset"; done
 done

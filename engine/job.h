@@ -43,8 +43,6 @@ struct JobSpec {
   // Interlaced pictures go through a motion-adaptive deinterlacer before
   // scaling; progressive ones pass untouched.
   bool deinterlace = false;
-  // Whether recording_time is to be filled from the source (by the caller).
-  bool keep_recording_time = false;
   // Seconds since 1970 (UTC) the recording was made: written into the
   // container's creation time where it has one and set as the output's
   // modification time. None: neither is touched.

@@ -43,7 +43,7 @@ class Camcorder : public ::testing::Test {
     fs::create_directories(c.output_folder);
     engine::JobSpec spec;
     batch::prepare_job(c, source, source.filename().string(), spec);
-    batch::read_recording_time(spec);
+    batch::read_recording_time(c, spec);
     return batch::convert_file(spec);
   }
 
