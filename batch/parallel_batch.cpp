@@ -171,20 +171,17 @@ int run_parallel_batch(BatchWindow& window, const engine::JobSpec& spec, int job
   window.set_busy(true);
   std::vector<std::unique_ptr<Lane>> lanes;
   for (int i = 0; i < jobs; ++i) lanes.push_back(std::make_unique<Lane>());
-  std::atomic<bool> workers_done{false};
+  std::atomic<bool> workers_running{true};
   std::thread monitor([&] {
     std::string processing = "Processing: ";
-    while (!workers_done.load()) {
-      std::this_thread::sleep_for(kMonitorPeriod);
-      if (!workers_done.load()) show_batch_progress(b, lanes, processing);
-    }
+    while (wait_period_while(workers_running)) show_batch_progress(b, lanes, processing);
   });
   {
     std::vector<std::jthread> workers;
     for (int i = 0; i < jobs; ++i)
       workers.emplace_back([&, i] { convert_rows(b, *lanes[i], spec, i == 0); });
   }
-  workers_done.store(true);
+  workers_running.store(false);
   monitor.join();
 
   window.set_processing_text("Processing: ");

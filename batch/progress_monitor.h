@@ -4,6 +4,7 @@
 // polls the engine's counters every 90 ms and writes the bar, the percent
 // texts and the statistics line.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -13,6 +14,11 @@
 namespace batch {
 
 constexpr std::chrono::milliseconds kMonitorPeriod{90};
+
+// Waits one monitor period, or less once `flag` has become false: a
+// finished job does not wait out the rest of a period before the next
+// file starts or the batch ends. False when the flag is false.
+bool wait_period_while(const std::atomic<bool>& flag);
 
 // Job time in seconds: measured from job_start_time while the clock runs
 // (unsigned 32-bit difference, so a tick wrap-around is harmless), otherwise
