@@ -33,11 +33,7 @@ AVChannelLayout usable_layout(const AVChannelLayout& layout, int channels) {
 
 int channel_count(const AVFrame* frame) { return frame->ch_layout.nb_channels; }
 
-// The chunk's sample rate; some decoders leave it unset on a frame of a
-// damaged stream, and then the decoder's own rate stands for it.
-int rate_of(const AVFrame* frame, const InputStream& ist) {
-  return frame->sample_rate > 0 ? frame->sample_rate : ist.decoder ? ist.decoder->sample_rate : 0;
-}
+
 
 // A conversion context from the chunk's layout, rate and format to the
 // encoder's. The resampler is made with a 16-tap filter,
@@ -141,15 +137,15 @@ bool encode_from_fifo(Job& job, AVFormatContext* output, OutputStream& ost, int 
 
 }  // namespace
 
-void write_audio_samples(Job& job, AVFormatContext* output, OutputStream& ost, InputStream& ist,
-                         const AVFrame* samples) {
+void write_audio_samples(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* samples) {
   if (!ost.encoder || !ost.encoder->is_open() || !samples || samples->nb_samples <= 0) return;
   AVCodecContext* enc = ost.encoder->context();
   const int out_channels = enc->ch_layout.nb_channels;
   if (out_channels <= 0 || enc->sample_rate <= 0) return;
   // A chunk without a rate or channels (a damaged stream) cannot be placed
   // in time or converted: it is dropped.
-  const int in_rate = rate_of(samples, ist);
+  // (The packet step gives a chunk without one the decoder's rate.)
+  const int in_rate = samples->sample_rate;
   if (in_rate <= 0 || channel_count(samples) <= 0) return;
 
   // Step 2 and 3: what conversion the chunk needs.

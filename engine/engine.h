@@ -54,12 +54,16 @@ void release_run(Run& run);
 
 // ---- packet step, video and audio output -----------------------------------
 // `packet` null: end-of-input flush of that input stream.
+// With run.ahead set (a reader thread decodes), the decoded data and each
+// stream's end go there instead of to the output streams.
 int process_input_packet(Job& job, Run& run, InputStream& ist, int ist_index, const AVPacket* packet);
+// The job's thread: hands one piece from the reader on to the output
+// streams (or drains their encoders at its stream's end).
+int encode_decoded(Job& job, Run& run, Decoded& item);
 void write_video_frame(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* picture);
 // End of input: the pictures the deinterlacer still holds go to the encoder.
 void finish_video_frames(Job& job, AVFormatContext* output, OutputStream& ost);
-void write_audio_samples(Job& job, AVFormatContext* output, OutputStream& ost, InputStream& ist,
-                         const AVFrame* samples);
+void write_audio_samples(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* samples);
 
 // ---- support steps ------------------------------------------------------------
 double sync_input_seconds(const OutputStream& ost);

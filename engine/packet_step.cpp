@@ -48,22 +48,23 @@ void note_picture(Job& job, const InputStream& ist, const AVFrame* frame) {
 
 // Hands one decoded frame to every output stream whose source is this input
 // stream. -1 when an output stream has a media type the step cannot feed.
-int dispatch_frame(Job& job, Run& run, InputStream& ist, int ist_index, const AVFrame* frame) {
+int dispatch_frame(Job& job, Run& run, int ist_index, const AVFrame* frame) {
   auto& files = job.tables.output_files;
   for (auto& ost : run.output_streams) {
     if (ost->source_index != ist_index || !ost->encoder || !ost->encoder->context()) continue;
     AVFormatContext* output = files[ost->file_index]->context.get();
     switch (ost->encoder->context()->codec_type) {
       case AVMEDIA_TYPE_VIDEO: write_video_frame(job, output, *ost, frame); break;
-      case AVMEDIA_TYPE_AUDIO: write_audio_samples(job, output, *ost, ist, frame); break;
+      case AVMEDIA_TYPE_AUDIO: write_audio_samples(job, output, *ost, frame); break;
       default: return -1;
     }
   }
   return 0;
 }
 
-int dispatch_subtitle(Job& job, Run& run, InputStream& ist, int ist_index, const AVSubtitle* subtitle, int64_t pts) {
+int dispatch_subtitle(Job& job, Run& run, int ist_index, const AVSubtitle* subtitle, int64_t pts) {
   auto& files = job.tables.output_files;
+  InputStream& ist = *run.input_streams[ist_index];
   for (auto& ost : run.output_streams) {
     if (ost->source_index != ist_index || !ost->encoder || !ost->encoder->context()) continue;
     if (ost->encoder->context()->codec_type != AVMEDIA_TYPE_SUBTITLE) return -1;
@@ -93,10 +94,27 @@ int receive_frames(Job& job, Run& run, InputStream& ist, int ist_index) {
       note_picture(job, ist, frame);
       advance_video_clock(ist);
     } else {
+      // Some decoders leave the rate unset on a frame of a damaged stream;
+      // the decoder's own rate stands for it.
+      if (frame->sample_rate <= 0) frame->sample_rate = ist.decoder->sample_rate;
       advance_audio_clock(ist, frame);
     }
     ist.is_start = 0;
-    ret = dispatch_frame(job, run, ist, ist_index, frame);
+    if (run.ahead) {
+      // Given on with the clock it has now; the encoding side reads nothing
+      // else of the input stream.
+      Decoded item;
+      item.ist_index = ist_index;
+      item.clock = ist.pts;
+      item.picture = video;
+      item.frame.reset(av_frame_alloc());
+      if (!item.frame) return -1;
+      av_frame_move_ref(item.frame.get(), frame);
+      run.ahead->push(std::move(item));
+      continue;
+    }
+    ist.dispatch_pts = ist.pts;
+    ret = dispatch_frame(job, run, ist_index, frame);
     av_frame_unref(frame);
     if (ret < 0) return -1;
   }
@@ -116,7 +134,18 @@ int decode_subtitle(Job& job, Run& run, InputStream& ist, int ist_index, const A
     avsubtitle_free(&subtitle);
     return ret < 0 ? -1 : 0;
   }
-  const int result = dispatch_subtitle(job, run, ist, ist_index, &subtitle, pts);
+  if (run.ahead) {
+    Decoded item;
+    item.kind = Decoded::Kind::subtitle;
+    item.ist_index = ist_index;
+    item.clock = ist.pts;
+    item.subtitle_pts = pts;
+    item.subtitle.reset(new AVSubtitle(subtitle));  // takes over its rectangles
+    run.ahead->push(std::move(item));
+    return 0;
+  }
+  ist.dispatch_pts = ist.pts;
+  const int result = dispatch_subtitle(job, run, ist_index, &subtitle, pts);
   avsubtitle_free(&subtitle);
   return result;
 }
@@ -204,7 +233,29 @@ int process_input_packet(Job& job, Run& run, InputStream& ist, int ist_index, co
   if (packet) return ret;
   // End of input: the decoder is drained (whatever it reported); now the
   // encoders it fed give up what they still hold.
+  if (run.ahead) {
+    Decoded item;
+    item.kind = Decoded::Kind::end_of_stream;
+    item.ist_index = ist_index;
+    run.ahead->push(std::move(item));
+    return 0;
+  }
   return flush_encoders(job, run, ist_index);
+}
+
+int encode_decoded(Job& job, Run& run, Decoded& item) {
+  if (item.ist_index < 0 || item.ist_index >= static_cast<int>(run.input_streams.size())) return -1;
+  InputStream& ist = *run.input_streams[item.ist_index];
+  switch (item.kind) {
+    case Decoded::Kind::frame:
+      ist.dispatch_pts = item.clock;
+      return dispatch_frame(job, run, item.ist_index, item.frame.get());
+    case Decoded::Kind::subtitle:
+      ist.dispatch_pts = item.clock;
+      return dispatch_subtitle(job, run, item.ist_index, item.subtitle.get(), item.subtitle_pts);
+    case Decoded::Kind::end_of_stream: return flush_encoders(job, run, item.ist_index);
+  }
+  return -1;
 }
 
 }  // namespace engine

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main read loop of a transcode: picks the input whose output is furthest
 // behind, reads one packet, repairs its timestamps, publishes the read
-// position and hands the packet to the packet step. The finish step drains
-// decoders and encoders, writes the trailers, closes the codecs and
+// position and hands the packet to the packet step. With one input (every
+// job), reading and decoding run on a reader thread of the job's own while
+// the job's thread encodes and writes what it decoded. The finish step
+// drains decoders and encoders, writes the trailers, closes the codecs and
 // releases the run; a cancelled conversion goes through it too, so its
 // output is a complete file.
 #include <array>
 #include <chrono>
 #include <cstdlib>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "engine/engine.h"
@@ -37,8 +41,11 @@ double output_time(const OutputStream& ost) {
 }
 
 // The input file to read next, or -1 when every readable file is at its end
-// or waiting.
+// or waiting. A single input has nothing to weigh, and its choice reads no
+// output clock (those belong to the encoding thread while a reader decodes).
 int choose_file(const Run& run, const std::array<bool, kMaxFiles>& try_again) {
+  if (run.files.size() == 1)
+    return !run.files[0].eof_reached && !try_again[0] && !run.output_streams.empty() ? 0 : -1;
   int chosen = -1;
   double smallest = 1e100;
   for (const auto& ost : run.output_streams) {
@@ -87,31 +94,29 @@ void wait_for_input(const Job& job) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
-void finish(Job& job, Run& run) {
-  for (size_t i = 0; i < run.input_streams.size(); ++i) {
-    InputStream& ist = *run.input_streams[i];
-    if (ist.decoding_needed) process_input_packet(job, run, ist, static_cast<int>(i), nullptr);
-  }
-  auto& tables = job.tables;
-  for (int i = 0; i < tables.output_file_count; ++i) {
-    const int written = av_write_trailer(tables.output_files[i]->context.get());
-    if (written < 0) note_error(job, Stage::write_trailer, written);
-  }
-  close_run_codecs(job, run);
-  release_run(run);
+// Whether reading is to end: Cancel, or (a write failed) the output is
+// incomplete and would only be removed.
+bool reading_ends(const Job& job, const Run& run) {
+  if (stop_asked(job)) return true;
+  return run.ahead ? run.ahead->reading_stopped() : static_cast<bool>(job.error);
 }
 
-}  // namespace
+// The source failed under the reader: the job's error, recorded by the job's
+// thread (at once, or once the reader has ended).
+void note_read_error(Job& job, Run& run, int ret) {
+  if (!run.ahead) note_error(job, Stage::read_input, ret);
+  else if (!run.ahead->read_error) run.ahead->read_error = ret;
+}
 
-int run_read_loop(Job& job, Run& run) {
+// Reads, repairs and decodes every packet until the inputs end or reading
+// is to end, then drains the decoders.
+void read_and_decode(Job& job, Run& run) {
   auto& tables = job.tables;
   std::array<bool, kMaxFiles> try_again{};
   int try_again_count = 0;
   PacketPtr packet(av_packet_alloc());
 
-  // A write that failed has made the output incomplete: reading on would
-  // only spend time on a file that is going to be removed.
-  while (packet && !stop_asked(job) && !job.error) {
+  while (packet && !reading_ends(job, run)) {
     const int file = choose_file(run, try_again);
     if (file < 0) {
       if (try_again_count <= 0) break;
@@ -129,7 +134,7 @@ int run_read_loop(Job& job, Run& run) {
       continue;
     }
     if (ret < 0) {
-      if (source_failed(ret)) note_error(job, Stage::read_input, ret);
+      if (source_failed(ret)) note_read_error(job, run, ret);
       run.files[file].eof_reached = 1;
       continue;
     }
@@ -155,6 +160,81 @@ int run_read_loop(Job& job, Run& run) {
     av_packet_unref(packet.get());
   }
 
+  for (size_t i = 0; i < run.input_streams.size(); ++i) {
+    InputStream& ist = *run.input_streams[i];
+    if (ist.decoding_needed) process_input_packet(job, run, ist, static_cast<int>(i), nullptr);
+  }
+}
+
+// Decoded pictures (and pieces in all) that may wait between the reader and
+// the encoders: enough to keep both busy, few enough that a job's memory
+// stays near the single-threaded conversion's.
+constexpr int kPicturesAhead = 2;
+constexpr int kPiecesAhead = 48;
+
+// The job's thread encodes what a reader thread of its own decodes. False
+// when the thread could not be started; the caller then does both.
+bool read_on_reader_thread(Job& job, Run& run) {
+  DecodeAhead ahead(kPicturesAhead, kPiecesAhead);
+  run.ahead = &ahead;
+  std::thread reader;
+  try {
+    reader = std::thread([&] {
+      try {
+        read_and_decode(job, run);
+      } catch (const std::bad_alloc&) {
+        if (!ahead.read_error) ahead.read_error = AVERROR(ENOMEM);
+      }
+      ahead.close();
+    });
+  } catch (const std::system_error&) {
+    run.ahead = nullptr;
+    return false;
+  }
+  // Should the encoding side leave by an exception, the reader is stopped
+  // and waited for first: it must not outlive the run it reads into.
+  struct Joiner {
+    DecodeAhead& ahead;
+    std::thread& reader;
+    ~Joiner() {
+      if (!reader.joinable()) return;
+      ahead.stop_reading();
+      for (Decoded rest; ahead.pop(rest);) rest = Decoded{};
+      reader.join();
+    }
+  } joiner{ahead, reader};
+
+  for (Decoded item; ahead.pop(item);) {
+    encode_decoded(job, run, item);
+    item = Decoded{};
+    if (job.error) ahead.stop_reading();
+  }
+  reader.join();
+  run.ahead = nullptr;
+  if (ahead.read_error) note_error(job, Stage::read_input, ahead.read_error);
+  return true;
+}
+
+// Decoding ahead pays when the work is one input; the weighing of several
+// inputs against their outputs' clocks needs both sides on one thread.
+bool decodes_ahead(const Job& job, const Run& run) {
+  return job.tables.input_file_count == 1 && run.files.size() == 1;
+}
+
+void finish(Job& job, Run& run) {
+  auto& tables = job.tables;
+  for (int i = 0; i < tables.output_file_count; ++i) {
+    const int written = av_write_trailer(tables.output_files[i]->context.get());
+    if (written < 0) note_error(job, Stage::write_trailer, written);
+  }
+  close_run_codecs(job, run);
+  release_run(run);
+}
+
+}  // namespace
+
+int run_read_loop(Job& job, Run& run) {
+  if (!decodes_ahead(job, run) || !read_on_reader_thread(job, run)) read_and_decode(job, run);
   finish(job, run);
   return 0;
 }

@@ -5,10 +5,10 @@
 #include <climits>
 
 extern "C" {
-#include <libavutil/pixdesc.h>
 }
 
 #include "engine/engine.h"
+#include "engine/scaler.h"
 #include "engine/setup_steps.h"
 
 namespace engine {
@@ -17,18 +17,6 @@ namespace {
 
 constexpr const char* kScalerText = "Conversion critical error. Can't get resampling context.";
 constexpr const char* kScalerCaption = "Conversion Error";
-
-// The scaler from the decoder's picture to the encoder's, or null. The
-// library aborts on an unknown pixel format instead of failing, so the sizes
-// and formats are checked first (an input whose format probing did not find
-// has none).
-SwsContext* make_scaler(const Job& job, const AVCodecContext* src, const AVCodecContext* c) {
-  if (src->width <= 0 || src->height <= 0 || c->width <= 0 || c->height <= 0) return nullptr;
-  if (!av_pix_fmt_desc_get(src->pix_fmt) || !av_pix_fmt_desc_get(c->pix_fmt)) return nullptr;
-  if (!sws_isSupportedInput(src->pix_fmt) || !sws_isSupportedOutput(c->pix_fmt)) return nullptr;
-  return sws_getContext(src->width, src->height, src->pix_fmt, c->width, c->height, c->pix_fmt,
-                        job.settings.scaler_flags, nullptr, nullptr, nullptr);
-}
 
 AVMediaType media_type(const InputStream& ist) { return ist.stream->codecpar->codec_type; }
 
@@ -74,13 +62,14 @@ int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
         ost.work_picture->width = c->width;
         ost.work_picture->height = c->height;
         if (av_frame_get_buffer(ost.work_picture.get(), 0) < 0) return -1;
-        ost.scaler.reset(make_scaler(job, src, c));
+        ost.scaler = make_scaler({src->width, src->height, src->pix_fmt}, shape_of(ost.work_picture.get()),
+                                 job.settings.scaler_flags);
         if (!ost.scaler) {
           show_message_box(job, kScalerText, kScalerCaption);
           return -1;
         }
       }
-      ost.scaled_source_height = src->height;
+      ost.scaled_source = {src->width, src->height, src->pix_fmt};
       break;
     }
     case AVMEDIA_TYPE_SUBTITLE: break;

@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "engine/av_ptr.h"
+#include "engine/decode_ahead.h"
 #include "engine/deinterlacer.h"
 #include "engine/encoder.h"
 #include "engine/job.h"
+#include "engine/scaler.h"
 #include "engine/job_error.h"
 #include "engine/joined_source.h"
 #include "engine/output_sink.h"
@@ -122,6 +124,8 @@ struct InputStream {
   int decoding_needed = 0;                  // 1 when an output stream re-encodes it
   int64_t next_pts = AV_NOPTS_VALUE;        // µs, expected time of the next decoded data
   int64_t pts = 0;                          // µs, time of the data being decoded
+  int64_t dispatch_pts = 0;                 // µs, time of the data being encoded (the job's thread;
+                                            // pts as it was when that data was decoded)
   int is_start = 1;                         // 1 until the first data was decoded
   bool decoder_drained = false;             // the decoder was sent its end of input
 };
@@ -139,7 +143,7 @@ struct OutputStream {
   int rescale_needed = 0;                   // video: size or pixel format differs
   FramePtr work_picture;                    // video: picture in the encoder's size and format
   SwsPtr scaler;                            // video: decoded picture -> work_picture
-  int scaled_source_height = 0;             // video: rows fed to the scaler
+  PictureShape scaled_source;               // video: the pictures the scaler was made for
   std::unique_ptr<Deinterlacer> deinterlacer;  // video: made at the first interlaced picture
   bool deinterlace_failed = false;          // video: the filter refused the pictures; they pass as they are
   int audio_resample_needed = 0;            // audio: rate or channels differ
@@ -153,13 +157,15 @@ struct OutputStream {
 // The records of one transcode call; allocated by its setup, released on
 // every return.
 struct Run {
+  DecodeAhead* ahead = nullptr;                               // while a reader thread decodes: where the
+                                                              // decoded data go (owned by run_read_loop)
   std::vector<InputFileState> files;                          // per input file, in table order
   std::vector<std::unique_ptr<InputStream>> input_streams;    // every input stream, file by file
   std::vector<std::unique_ptr<OutputStream>> output_streams;  // every output stream, paired with its source
 };
 
 // Per-packet work buffers: made with the job, reused for every packet (one
-// packet at a time on the job's thread), freed with the job.
+// packet at a time on the thread that owns each, see Job), freed with the job.
 struct Buffers {
   FramePtr decoded{av_frame_alloc()};            // packet step: the decoded frame
   PacketPtr subtitle_packet{av_packet_alloc()};  // packet step: the packet given to the subtitle decoder
@@ -173,7 +179,12 @@ struct Buffers {
 };
 
 // Everything one conversion uses. Made by convert() on the caller's thread,
-// used only there, gone when convert() returns.
+// used there, gone when convert() returns. While a run reads (run.ahead
+// set), its reader thread has the input side to itself: the input files and
+// their offsets, the run's file states and input streams (all but
+// dispatch_pts), the decoders and the buffers `decoded` and
+// `subtitle_packet`; besides those it touches only the atomic counters and
+// flags and the preview hook. The caller's thread keeps the rest.
 struct Job {
   Job(const JobSpec& spec, JobHooks& hooks);
   ~Job();

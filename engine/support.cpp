@@ -14,7 +14,7 @@ constexpr int kSubtitleBufferSize = 65536;
 
 double sync_input_seconds(const OutputStream& ost) {
   if (!ost.sync_input) return 0.0;
-  return static_cast<double>(ost.sync_input->pts) / 1000000.0;
+  return static_cast<double>(ost.sync_input->dispatch_pts) / 1000000.0;
 }
 
 void write_packet(Job& job, AVFormatContext* output, OutputStream& ost, AVPacket* packet,

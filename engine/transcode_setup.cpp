@@ -93,6 +93,7 @@ int transcode(Job& job) {
   // 8. Timestamps.
   for (auto& ist : run.input_streams) {
     ist->pts = 0;
+    ist->dispatch_pts = 0;
     ist->next_pts = AV_NOPTS_VALUE;
     ist->is_start = 1;
   }

@@ -11,6 +11,7 @@
 
 #include "engine/engine.h"
 #include "engine/output_packets.h"
+#include "engine/scaler.h"
 
 namespace engine {
 
@@ -55,16 +56,13 @@ const AVFrame* scaled_picture(const Job& job, OutputStream& ost, const AVFrame* 
     ost.work_picture = std::move(work);
   }
   AVFrame* work = ost.work_picture.get();
-  SwsContext* scaler = sws_getCachedContext(
-      ost.scaler.release(), picture->width, picture->height, static_cast<AVPixelFormat>(picture->format),
-      work->width, work->height, static_cast<AVPixelFormat>(work->format), job.settings.scaler_flags,
-      nullptr, nullptr, nullptr);
-  ost.scaler.reset(scaler);
-  if (!scaler || av_frame_make_writable(work) < 0) return nullptr;
-  ost.scaled_source_height = picture->height;
-  if (sws_scale(scaler, picture->data, picture->linesize, 0, ost.scaled_source_height, work->data,
-                work->linesize) <= 0)
-    return nullptr;
+  const PictureShape from = shape_of(picture);
+  if (!ost.scaler || !(ost.scaled_source == from)) {
+    ost.scaler = make_scaler(from, shape_of(work), job.settings.scaler_flags);
+    ost.scaled_source = from;
+  }
+  if (!ost.scaler || av_frame_make_writable(work) < 0) return nullptr;
+  if (scale_picture(ost.scaler.get(), work, picture) < 0) return nullptr;
   return work;
 }
 
@@ -148,7 +146,7 @@ void deinterlace_picture(Job& job, AVFormatContext* output, OutputStream& ost, c
   }
   AVFrame* in = job.buffers.deinterlace_in.get();
   if (!in || av_frame_ref(in, picture) < 0) return;
-  in->pts = ost.sync_input ? ost.sync_input->pts : 0;
+  in->pts = ost.sync_input ? ost.sync_input->dispatch_pts : 0;
   const int pushed = ost.deinterlacer->push(in);
   av_frame_unref(in);
   if (pushed >= 0) encode_deinterlaced(job, output, ost);

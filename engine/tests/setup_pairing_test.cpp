@@ -131,7 +131,7 @@ TEST_P(PictureWork, ScalerOnlyWhenTheSizeChanges) {
   if (c.rescale) {
     EXPECT_EQ(video.work_picture->width, c.width);
     EXPECT_EQ(video.work_picture->height, c.height);
-    EXPECT_EQ(video.scaled_source_height, 576);
+    EXPECT_EQ(video.scaled_source.height, 576);
   }
   const auto& audio = *run_.output_streams[1];
   ASSERT_NE(audio.audio_fifo, nullptr);
