@@ -33,8 +33,6 @@ AVChannelLayout usable_layout(const AVChannelLayout& layout, int channels) {
 
 int channel_count(const AVFrame* frame) { return frame->ch_layout.nb_channels; }
 
-
-
 // A conversion context from the chunk's layout, rate and format to the
 // encoder's. The resampler is made with a 16-tap filter,
 // 2^10 phases, no linear interpolation and a 0.8 cut-off.

@@ -199,7 +199,8 @@ bool read_on_reader_thread(Job& job, Run& run) {
     ~Joiner() {
       if (!reader.joinable()) return;
       ahead.stop_reading();
-      for (Decoded rest; ahead.pop(rest);) rest = Decoded{};
+      for (Decoded rest; ahead.pop(rest);) {
+      }
       reader.join();
     }
   } joiner{ahead, reader};
@@ -217,9 +218,7 @@ bool read_on_reader_thread(Job& job, Run& run) {
 
 // Decoding ahead pays when the work is one input; the weighing of several
 // inputs against their outputs' clocks needs both sides on one thread.
-bool decodes_ahead(const Job& job, const Run& run) {
-  return job.tables.input_file_count == 1 && run.files.size() == 1;
-}
+bool decodes_ahead(const Run& run) { return run.files.size() == 1; }
 
 void finish(Job& job, Run& run) {
   auto& tables = job.tables;
@@ -234,7 +233,7 @@ void finish(Job& job, Run& run) {
 }  // namespace
 
 int run_read_loop(Job& job, Run& run) {
-  if (!decodes_ahead(job, run) || !read_on_reader_thread(job, run)) read_and_decode(job, run);
+  if (!decodes_ahead(run) || !read_on_reader_thread(job, run)) read_and_decode(job, run);
   finish(job, run);
   return 0;
 }

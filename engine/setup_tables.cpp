@@ -4,9 +4,6 @@
 #include <algorithm>
 #include <climits>
 
-extern "C" {
-}
-
 #include "engine/engine.h"
 #include "engine/scaler.h"
 #include "engine/setup_steps.h"
