@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Decoding ahead: while the job's thread scales, encodes and writes, a
-// reader thread of the same job reads and decodes the input a few pictures
-// ahead of it. The decoded data reach the job's thread in exactly the order
-// the decoders gave them, each with the input clock it had, so the output
-// is the same file as when one thread does both; the encoders no longer
-// wait for the decoders, nor the decoders for the encoders.
+// Decoding ahead: while the job's thread encodes and writes, a reader
+// thread of the same job reads, decodes, deinterlaces and scales the input
+// a few pictures ahead of it. The decoded data reach the job's thread in
+// exactly the order the decoders gave them, samples with the input clock
+// they had and pictures with the output frames the sync rule gave them, so
+// the output is the same file as when one thread does both; the encoders
+// no longer wait for the decoders, nor the decoders for the encoders.
 
 #include <atomic>
 #include <condition_variable>
@@ -32,14 +33,17 @@ using SubtitlePtr = std::unique_ptr<AVSubtitle, SubtitleFree>;
 
 // One piece of decoded data on its way from the reader to the job's thread.
 struct Decoded {
-  enum class Kind { frame, subtitle, end_of_stream };
+  enum class Kind { frame, picture, subtitle, end_of_stream };
   Kind kind = Kind::frame;
-  int ist_index = 0;            // input stream it came from
-  int64_t clock = 0;            // µs: that stream's clock when it was decoded
-  FramePtr frame;               // frame: the decoded picture or samples
+  int ist_index = 0;            // frame, subtitle, end: input stream it came from
+  int64_t clock = 0;            // frame, subtitle: µs, that stream's clock when it was decoded
+  FramePtr frame;               // frame: decoded samples; picture: ready for the encoder
+  int ost_index = 0;            // picture: the output stream it is for
+  int64_t first_pts = 0;        // picture: pts of its first output frame, encoder tb
+  int64_t count = 0;            // picture: output frames it stands for
   SubtitlePtr subtitle;         // subtitle: the decoded subtitle
   int64_t subtitle_pts = 0;     // subtitle: its packet's pts, stream time base
-  bool picture = false;         // frame: a video picture (counts against the limit)
+  bool picture = false;         // a video picture (counts against the limit)
 };
 
 // The hand-over between the two threads. The reader pushes and closes; the

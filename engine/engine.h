@@ -60,9 +60,16 @@ int process_input_packet(Job& job, Run& run, InputStream& ist, int ist_index, co
 // The job's thread: hands one piece from the reader on to the output
 // streams (or drains their encoders at its stream's end).
 int encode_decoded(Job& job, Run& run, Decoded& item);
-void write_video_frame(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* picture);
-// End of input: the pictures the deinterlacer still holds go to the encoder.
-void finish_video_frames(Job& job, AVFormatContext* output, OutputStream& ost);
+// The thread that decodes: one decoded picture through the picture stage
+// of output stream `ost_index`, its input time `clock` in µs; what comes
+// out goes on to the encoding side (see picture_stage.h).
+void stage_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, int64_t clock);
+// End of input: the pictures the deinterlacer still holds go on.
+void drain_picture_stage(Job& job, Run& run, int ost_index);
+// The job's thread: a ready picture to the encoder `count` times, as the
+// output frames from `first_pts` on (encoder time base).
+void encode_ready_picture(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* ready,
+                          int64_t first_pts, int64_t count);
 void write_audio_samples(Job& job, AVFormatContext* output, OutputStream& ost, const AVFrame* samples);
 
 // ---- support steps ------------------------------------------------------------

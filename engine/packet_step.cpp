@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The per-packet step: decodes one demuxed packet (or drains the decoder at
 // the end of the input), advances the input stream's clock, counts and
-// previews pictures, hands the decoded data to every output stream fed by
-// this input stream, and at the end of the input drains their encoders.
+// previews pictures, passes pictures through the picture stages of the
+// output streams fed by this input stream and hands them and the samples
+// on to the encoders, and at the end of the input drains them.
 #include <cstdio>
 
 #include "engine/engine.h"
@@ -46,18 +47,27 @@ void note_picture(Job& job, const InputStream& ist, const AVFrame* frame) {
   job.counters.decoded_frame_count.fetch_add(1, std::memory_order_relaxed);
 }
 
-// Hands one decoded frame to every output stream whose source is this input
-// stream. -1 when an output stream has a media type the step cannot feed.
-int dispatch_frame(Job& job, Run& run, int ist_index, const AVFrame* frame) {
+// The thread that decodes: the picture through the picture stage of every
+// output stream fed by this input stream, at input time `clock` (µs). -1
+// when such a stream is not a video stream.
+int stage_frame(Job& job, Run& run, int ist_index, const AVFrame* picture, int64_t clock) {
+  for (size_t i = 0; i < run.output_streams.size(); ++i) {
+    const OutputStream& ost = *run.output_streams[i];
+    if (ost.source_index != ist_index || !ost.encoder || !ost.encoder->context()) continue;
+    if (ost.encoder->context()->codec_type != AVMEDIA_TYPE_VIDEO) return -1;
+    stage_picture(job, run, static_cast<int>(i), picture, clock);
+  }
+  return 0;
+}
+
+// Hands decoded samples to every output stream whose source is this input
+// stream. -1 when such a stream is not an audio stream.
+int dispatch_samples(Job& job, Run& run, int ist_index, const AVFrame* samples) {
   auto& files = job.tables.output_files;
   for (auto& ost : run.output_streams) {
     if (ost->source_index != ist_index || !ost->encoder || !ost->encoder->context()) continue;
-    AVFormatContext* output = files[ost->file_index]->context.get();
-    switch (ost->encoder->context()->codec_type) {
-      case AVMEDIA_TYPE_VIDEO: write_video_frame(job, output, *ost, frame); break;
-      case AVMEDIA_TYPE_AUDIO: write_audio_samples(job, output, *ost, frame); break;
-      default: return -1;
-    }
+    if (ost->encoder->context()->codec_type != AVMEDIA_TYPE_AUDIO) return -1;
+    write_audio_samples(job, files[ost->file_index]->context.get(), *ost, samples);
   }
   return 0;
 }
@@ -100,21 +110,24 @@ int receive_frames(Job& job, Run& run, InputStream& ist, int ist_index) {
       advance_audio_clock(ist, frame);
     }
     ist.is_start = 0;
-    if (run.ahead) {
+    if (video) {
+      ist.dispatch_pts = ist.pts;
+      ret = stage_frame(job, run, ist_index, frame, ist.pts);
+    } else if (run.ahead) {
       // Given on with the clock it has now; the encoding side reads nothing
       // else of the input stream.
       Decoded item;
       item.ist_index = ist_index;
       item.clock = ist.pts;
-      item.picture = video;
       item.frame.reset(av_frame_alloc());
       if (!item.frame) return -1;
       av_frame_move_ref(item.frame.get(), frame);
       run.ahead->push(std::move(item));
       continue;
+    } else {
+      ist.dispatch_pts = ist.pts;
+      ret = dispatch_samples(job, run, ist_index, frame);
     }
-    ist.dispatch_pts = ist.pts;
-    ret = dispatch_frame(job, run, ist_index, frame);
     av_frame_unref(frame);
     if (ret < 0) return -1;
   }
@@ -204,7 +217,6 @@ int flush_encoders(Job& job, Run& run, int ist_index) {
       if (encode_audio_remainder(*ost) >= 0) write_ready_packets(job, output, *ost);
       if (ost->encoder->send_frame(nullptr) < 0) return 1;
     } else if (enc->codec_type == AVMEDIA_TYPE_VIDEO) {
-      finish_video_frames(job, output, *ost);
       if (ost->encoder->send_frame(nullptr) < 0) continue;
     } else {
       continue;
@@ -231,8 +243,11 @@ int process_input_packet(Job& job, Run& run, InputStream& ist, int ist_index, co
     default: return -1;
   }
   if (packet) return ret;
-  // End of input: the decoder is drained (whatever it reported); now the
-  // encoders it fed give up what they still hold.
+  // End of input: the decoder is drained (whatever it reported), and so are
+  // the picture stages it fed; now their encoders give up what they still
+  // hold.
+  for (size_t i = 0; i < run.output_streams.size(); ++i)
+    if (run.output_streams[i]->source_index == ist_index) drain_picture_stage(job, run, static_cast<int>(i));
   if (run.ahead) {
     Decoded item;
     item.kind = Decoded::Kind::end_of_stream;
@@ -249,7 +264,14 @@ int encode_decoded(Job& job, Run& run, Decoded& item) {
   switch (item.kind) {
     case Decoded::Kind::frame:
       ist.dispatch_pts = item.clock;
-      return dispatch_frame(job, run, item.ist_index, item.frame.get());
+      return dispatch_samples(job, run, item.ist_index, item.frame.get());
+    case Decoded::Kind::picture: {
+      if (item.ost_index < 0 || item.ost_index >= static_cast<int>(run.output_streams.size())) return -1;
+      OutputStream& ost = *run.output_streams[item.ost_index];
+      encode_ready_picture(job, job.tables.output_files[ost.file_index]->context.get(), ost, item.frame.get(),
+                           item.first_pts, item.count);
+      return 0;
+    }
     case Decoded::Kind::subtitle:
       ist.dispatch_pts = item.clock;
       return dispatch_subtitle(job, run, item.ist_index, item.subtitle.get(), item.subtitle_pts);

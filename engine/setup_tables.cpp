@@ -52,21 +52,16 @@ int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
       break;
     case AVMEDIA_TYPE_VIDEO: {
       ost.rescale_needed = c->width != src->width || c->height != src->height || c->pix_fmt != src->pix_fmt;
+      PictureStage& stage = ost.pictures;
+      stage.target = {c->width, c->height, c->pix_fmt};
+      stage.scaled_source = {src->width, src->height, src->pix_fmt};
       if (ost.rescale_needed) {
-        ost.work_picture.reset(av_frame_alloc());
-        if (!ost.work_picture) return -1;
-        ost.work_picture->format = c->pix_fmt;
-        ost.work_picture->width = c->width;
-        ost.work_picture->height = c->height;
-        if (av_frame_get_buffer(ost.work_picture.get(), 0) < 0) return -1;
-        ost.scaler = make_scaler({src->width, src->height, src->pix_fmt}, shape_of(ost.work_picture.get()),
-                                 job.settings.scaler_flags);
-        if (!ost.scaler) {
+        stage.scaler = make_scaler(stage.scaled_source, stage.target, job.settings.scaler_flags);
+        if (!stage.scaler) {
           show_message_box(job, kScalerText, kScalerCaption);
           return -1;
         }
       }
-      ost.scaled_source = {src->width, src->height, src->pix_fmt};
       break;
     }
     case AVMEDIA_TYPE_SUBTITLE: break;

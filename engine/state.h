@@ -15,13 +15,12 @@
 
 #include "engine/av_ptr.h"
 #include "engine/decode_ahead.h"
-#include "engine/deinterlacer.h"
 #include "engine/encoder.h"
 #include "engine/job.h"
-#include "engine/scaler.h"
 #include "engine/job_error.h"
 #include "engine/joined_source.h"
 #include "engine/output_sink.h"
+#include "engine/picture_stage.h"
 #include "engine/sample_buffer.h"
 
 namespace engine {
@@ -137,15 +136,11 @@ struct OutputStream {
   int source_index = 0;                     // index in input_streams of its source
   AVStream* stream = nullptr;               // the muxer's stream
   Encoder* encoder = nullptr;               // owned by OutputFile::encoders
-  int frame_number = 0;                     // frames handed to the encoder
   InputStream* sync_input = nullptr;        // input stream it is timed against
   int64_t sync_pts = 0;                     // frames (video) / samples (audio) emitted, encoder tb
   int rescale_needed = 0;                   // video: size or pixel format differs
-  FramePtr work_picture;                    // video: picture in the encoder's size and format
-  SwsPtr scaler;                            // video: decoded picture -> work_picture
-  PictureShape scaled_source;               // video: the pictures the scaler was made for
-  std::unique_ptr<Deinterlacer> deinterlacer;  // video: made at the first interlaced picture
-  bool deinterlace_failed = false;          // video: the filter refused the pictures; they pass as they are
+  PictureStage pictures;                    // video: deinterlacing, sync rule and scaling (the
+                                            // thread that decodes)
   int audio_resample_needed = 0;            // audio: rate or channels differ
   SwrPtr resampler;                         // audio: rate/channel/format conversion
   bool resampler_failed = false;            // audio: the resampler could not be made (box shown)
@@ -170,8 +165,8 @@ struct Buffers {
   FramePtr decoded{av_frame_alloc()};            // packet step: the decoded frame
   PacketPtr subtitle_packet{av_packet_alloc()};  // packet step: the packet given to the subtitle decoder
   FramePtr encode_frame{av_frame_alloc()};       // video: the reference handed to the encoder
-  FramePtr deinterlace_in{av_frame_alloc()};     // video: the reference handed to the deinterlacer
-  FramePtr deinterlaced{av_frame_alloc()};       // video: one picture from the deinterlacer
+  FramePtr deinterlace_in{av_frame_alloc()};     // picture stage: the reference handed to the deinterlacer
+  FramePtr deinterlaced{av_frame_alloc()};       // picture stage: one picture from the deinterlacer
   FramePtr audio_frame{av_frame_alloc()};        // audio: one encoder frame
   SampleBuffer converted;                        // audio: samples in the encoder's format
   PacketPtr encoded{av_packet_alloc()};          // every encoder's packets on their way to the muxer
@@ -182,9 +177,12 @@ struct Buffers {
 // used there, gone when convert() returns. While a run reads (run.ahead
 // set), its reader thread has the input side to itself: the input files and
 // their offsets, the run's file states and input streams (all but
-// dispatch_pts), the decoders and the buffers `decoded` and
-// `subtitle_packet`; besides those it touches only the atomic counters and
-// flags and the preview hook. The caller's thread keeps the rest.
+// dispatch_pts), the decoders, the video output streams' picture stages
+// and the buffers `decoded`, `subtitle_packet`, `deinterlace_in` and
+// `deinterlaced`; besides those it touches only the atomic counters and
+// flags and the preview hook, and reads what the setup fixed (settings,
+// options, encoder sizes and time bases). The caller's thread keeps the
+// rest.
 struct Job {
   Job(const JobSpec& spec, JobHooks& hooks);
   ~Job();

@@ -126,13 +126,10 @@ TEST_P(PictureWork, ScalerOnlyWhenTheSizeChanges) {
   ASSERT_EQ(engine::prepare_output_streams(enginetest::job(), run_), 0);
   const auto& video = *run_.output_streams[0];
   EXPECT_EQ(video.rescale_needed, c.rescale ? 1 : 0);
-  EXPECT_EQ(video.scaler != nullptr, c.rescale);
-  EXPECT_EQ(video.work_picture != nullptr, c.rescale);
-  if (c.rescale) {
-    EXPECT_EQ(video.work_picture->width, c.width);
-    EXPECT_EQ(video.work_picture->height, c.height);
-    EXPECT_EQ(video.scaled_source.height, 576);
-  }
+  EXPECT_EQ(video.pictures.scaler != nullptr, c.rescale);
+  EXPECT_EQ(video.pictures.target.width, c.width);
+  EXPECT_EQ(video.pictures.target.height, c.height);
+  EXPECT_EQ(video.pictures.scaled_source.height, 576);
   const auto& audio = *run_.output_streams[1];
   ASSERT_NE(audio.audio_fifo, nullptr);
   EXPECT_EQ(audio.audio_resample_needed, 1);  // 48000 Hz in, 44100 Hz out

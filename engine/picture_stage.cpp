@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The picture stage: one decoded picture becomes zero or one picture ready
+// for the encoder, with the number of output frames it stands for. The
+// number follows the sync rule (drop, duplicate, or re-align on
+// variable-rate containers) against the input clock; the picture is scaled
+// once when size or pixel format differ. With deinterlacing asked for,
+// interlaced pictures first go through the stream's deinterlacer, and each
+// picture it gives is timed by its own input time.
+#include <cmath>
+#include <limits>
+
+#include "engine/engine.h"
+
+namespace engine {
+
+namespace {
+
+constexpr int64_t kFrameCap = std::numeric_limits<int32_t>::max();
+
+// Frames the picture stands for, by the drift between input clock and the
+// frames planned so far; may move the stage's clock (re-align, fine time
+// bases). `t`: the picture's time on the input clock, in seconds.
+int64_t frame_count(const AVFormatContext* output, const OutputStream& ost, PictureStage& stage, double t) {
+  const AVRational tb = ost.encoder->context()->time_base;
+  const double seconds_per_frame = av_q2d(tb);
+  if (!(seconds_per_frame > 0.001)) {
+    stage.next_pts = static_cast<int64_t>(std::floor(t / seconds_per_frame));
+    return 1;
+  }
+  const double drift = t / seconds_per_frame - static_cast<double>(stage.next_pts);
+  if (drift < -1.1) return 0;
+  if (output->oformat->flags & AVFMT_VARIABLE_FPS) {
+    if (drift <= -0.6) return 0;
+    if (drift > 0.6) stage.next_pts = static_cast<int64_t>(std::floor(t / seconds_per_frame));
+    return 1;
+  }
+  if (drift > 1.1) return static_cast<int64_t>(std::floor(drift));
+  return 1;
+}
+
+// The picture in the encoder's size and format, a new picture of its own;
+// null when that cannot be done. The scaler follows the picture it is
+// given: a stream whose picture size or format changes midway gets a new
+// scaler instead of one that would read past the smaller picture.
+FramePtr scaled_picture(const Job& job, PictureStage& stage, const AVFrame* picture) {
+  const PictureShape from = shape_of(picture);
+  if (!stage.scaler || !(stage.scaled_source == from)) {
+    stage.scaler = make_scaler(from, stage.target, job.settings.scaler_flags);
+    stage.scaled_source = from;
+  }
+  FramePtr scaled(av_frame_alloc());
+  if (!stage.scaler || !scaled) return nullptr;
+  scaled->format = stage.target.format;
+  scaled->width = stage.target.width;
+  scaled->height = stage.target.height;
+  if (av_frame_get_buffer(scaled.get(), 0) < 0) return nullptr;
+  if (scale_picture(stage.scaler.get(), scaled.get(), picture) < 0) return nullptr;
+  return scaled;
+}
+
+// Whether the decoded picture can go to the encoder as it is.
+bool fits_encoder(const OutputStream& ost, const AVFrame* picture) {
+  return !ost.rescale_needed && shape_of(picture) == ost.pictures.target;
+}
+
+// The picture as the encoder is to get it: scaled where needed, its field
+// flags those of the decoded picture (the field order only where the
+// encoder codes interlaced).
+FramePtr ready_picture(const Job& job, OutputStream& ost, const AVFrame* picture) {
+  if (fits_encoder(ost, picture)) {
+    FramePtr ready(av_frame_alloc());
+    if (!ready || av_frame_ref(ready.get(), picture) < 0) return nullptr;
+    return ready;
+  }
+  FramePtr ready = scaled_picture(job, ost.pictures, picture);
+  if (!ready) return nullptr;
+  const AVCodecContext* defaults = job.options->codec_option_defaults[AVMEDIA_TYPE_VIDEO].get();
+  const bool interlaced_coding =
+      defaults && (defaults->flags & (AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME));
+  ready->interlaced_frame = picture->interlaced_frame;
+  if (interlaced_coding) ready->top_field_first = picture->top_field_first;
+  return ready;
+}
+
+// The ready picture goes to the encoding side: on the reader's queue while
+// a reader decodes, else straight to the encoder.
+void hand_on(Job& job, Run& run, int ost_index, FramePtr ready, int64_t first_pts, int64_t count) {
+  if (run.ahead) {
+    Decoded item;
+    item.kind = Decoded::Kind::picture;
+    item.ist_index = run.output_streams[ost_index]->source_index;
+    item.ost_index = ost_index;
+    item.frame = std::move(ready);
+    item.first_pts = first_pts;
+    item.count = count;
+    item.picture = true;
+    run.ahead->push(std::move(item));
+    return;
+  }
+  OutputStream& ost = *run.output_streams[ost_index];
+  encode_ready_picture(job, job.tables.output_files[ost.file_index]->context.get(), ost, ready.get(), first_pts,
+                       count);
+}
+
+// One picture whose input time is `t` seconds: as many output frames as
+// the sync rule says, none for a dropped picture.
+void plan_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, double t) {
+  OutputStream& ost = *run.output_streams[ost_index];
+  PictureStage& stage = ost.pictures;
+  const AVFormatContext* output = job.tables.output_files[ost.file_index]->context.get();
+  int64_t count = frame_count(output, ost, stage, t);
+  count = std::min<int64_t>(count, kFrameCap - stage.planned);
+  if (count <= 0) return;
+  FramePtr ready = ready_picture(job, ost, picture);
+  if (!ready) return;
+  const int64_t first_pts = stage.next_pts;
+  stage.next_pts += count;
+  stage.planned += count;
+  hand_on(job, run, ost_index, std::move(ready), first_pts, count);
+}
+
+// Plans every picture the deinterlacer has ready, each at its own input
+// time (the deinterlacer keeps the pts, in microseconds, it was given).
+void plan_deinterlaced(Job& job, Run& run, int ost_index) {
+  AVFrame* out = job.buffers.deinterlaced.get();
+  if (!out) return;
+  Deinterlacer& deinterlacer = *run.output_streams[ost_index]->pictures.deinterlacer;
+  while (deinterlacer.pull(out) >= 0) {
+    plan_picture(job, run, ost_index, out, static_cast<double>(out->pts) / 1000000.0);
+    av_frame_unref(out);
+  }
+}
+
+// The deinterlacer's last picture out, and the deinterlacer gone.
+void drain_deinterlacer(Job& job, Run& run, int ost_index) {
+  PictureStage& stage = run.output_streams[ost_index]->pictures;
+  if (!stage.deinterlacer) return;
+  if (stage.deinterlacer->push(nullptr) >= 0) plan_deinterlaced(job, run, ost_index);
+  stage.deinterlacer.reset();
+}
+
+// Through the deinterlacer: made at the first interlaced picture, then
+// every picture goes through it so that none overtakes another. A picture
+// of a new size or format drains it and starts a new one.
+void deinterlace_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, int64_t clock) {
+  PictureStage& stage = run.output_streams[ost_index]->pictures;
+  if (stage.deinterlacer && !stage.deinterlacer->takes(picture)) drain_deinterlacer(job, run, ost_index);
+  if (!stage.deinterlacer) {
+    int error = 0;
+    stage.deinterlacer = Deinterlacer::create(picture, error);
+    if (!stage.deinterlacer) {
+      // The pictures are still converted, only not deinterlaced.
+      char reason[AV_ERROR_MAX_STRING_SIZE] = {};
+      av_strerror(error, reason, sizeof reason);
+      av_log(nullptr, AV_LOG_WARNING, "No deinterlacing: %s\n", reason);
+      stage.deinterlace_failed = true;
+      plan_picture(job, run, ost_index, picture, static_cast<double>(clock) / 1000000.0);
+      return;
+    }
+  }
+  AVFrame* in = job.buffers.deinterlace_in.get();
+  if (!in || av_frame_ref(in, picture) < 0) return;
+  in->pts = clock;
+  const int pushed = stage.deinterlacer->push(in);
+  av_frame_unref(in);
+  if (pushed >= 0) plan_deinterlaced(job, run, ost_index);
+}
+
+bool stage_open(const Run& run, int ost_index) {
+  const OutputStream& ost = *run.output_streams[ost_index];
+  return ost.encoder && ost.encoder->is_open();
+}
+
+}  // namespace
+
+void stage_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, int64_t clock) {
+  if (!stage_open(run, ost_index)) return;
+  const PictureStage& stage = run.output_streams[ost_index]->pictures;
+  if (job.spec.deinterlace && !stage.deinterlace_failed && (stage.deinterlacer || picture->interlaced_frame)) {
+    deinterlace_picture(job, run, ost_index, picture, clock);
+    return;
+  }
+  plan_picture(job, run, ost_index, picture, static_cast<double>(clock) / 1000000.0);
+}
+
+void drain_picture_stage(Job& job, Run& run, int ost_index) {
+  if (stage_open(run, ost_index)) drain_deinterlacer(job, run, ost_index);
+}
+
+}  // namespace engine
