@@ -48,13 +48,9 @@ FramePtr scaled_picture(const Job& job, PictureStage& stage, const AVFrame* pict
     stage.scaler = make_scaler(from, stage.target, job.settings.scaler_flags);
     stage.scaled_source = from;
   }
-  FramePtr scaled(av_frame_alloc());
-  if (!stage.scaler || !scaled) return nullptr;
-  scaled->format = stage.target.format;
-  scaled->width = stage.target.width;
-  scaled->height = stage.target.height;
-  if (av_frame_get_buffer(scaled.get(), 0) < 0) return nullptr;
-  if (scale_picture(stage.scaler.get(), scaled.get(), picture) < 0) return nullptr;
+  if (!stage.scaler) return nullptr;
+  FramePtr scaled = stage.scaled.take(stage.target);
+  if (!scaled || scale_picture(stage.scaler.get(), scaled.get(), picture) < 0) return nullptr;
   return scaled;
 }
 
@@ -172,6 +168,39 @@ bool stage_open(const Run& run, int ost_index) {
 }
 
 }  // namespace
+
+FramePtr PicturePool::take(const PictureShape& shape) {
+  if (!pool_ || !(shape == shape_)) {
+    // One picture made the library's way gives the layout to copy.
+    pool_.reset();
+    FramePtr layout(av_frame_alloc());
+    if (!layout) return nullptr;
+    layout->format = shape.format;
+    layout->width = shape.width;
+    layout->height = shape.height;
+    if (av_frame_get_buffer(layout.get(), 0) < 0 || layout->buf[1]) return nullptr;
+    for (int i = 0; i < AV_NUM_DATA_POINTERS; ++i) {
+      linesizes_[i] = layout->linesize[i];
+      offsets_[i] = layout->data[i] ? layout->data[i] - layout->buf[0]->data : -1;
+    }
+    pool_.reset(av_buffer_pool_init(layout->buf[0]->size, av_buffer_alloc));
+    if (!pool_) return nullptr;
+    shape_ = shape;
+  }
+  FramePtr picture(av_frame_alloc());
+  if (!picture) return nullptr;
+  picture->buf[0] = av_buffer_pool_get(pool_.get());
+  if (!picture->buf[0]) return nullptr;
+  picture->format = shape.format;
+  picture->width = shape.width;
+  picture->height = shape.height;
+  for (int i = 0; i < AV_NUM_DATA_POINTERS; ++i) {
+    picture->linesize[i] = linesizes_[i];
+    if (offsets_[i] >= 0) picture->data[i] = picture->buf[0]->data + offsets_[i];
+  }
+  picture->extended_data = picture->data;
+  return picture;
+}
 
 void stage_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, int64_t clock) {
   if (!stage_open(run, ost_index)) return;
