@@ -90,25 +90,40 @@ struct Best {
   }
 };
 
+// On a machine whose speed drifts from one minute to the next, the ratio of
+// two runs made back to back is steadier than the ratio of two bests.
+double median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 int run_formats(const Options& o, const fs::path& clip, const fs::path& work) {
-  std::printf("clip: %s, best of %d runs per side; times are wall and CPU (user+system) seconds\n",
+  std::printf("clip: %s, best of %d runs per side; times are wall and CPU (user+system) seconds; "
+              "paired: the median of each round's ratio\n",
               clip.c_str(), o.repeat);
-  std::printf("%-6s %-9s %-6s | %7s %7s %6s | %7s %7s %6s | %8s %8s\n", "format", "size", "fps", "eng s", "ff s",
-              "ratio", "eng cpu", "ff cpu", "ratio", "eng MB", "ff MB");
+  std::printf("%-6s %-9s %-6s | %7s %7s %6s %6s | %7s %7s %6s | %8s %8s\n", "format", "size", "fps", "eng s",
+              "ff s", "ratio", "paired", "eng cpu", "ff cpu", "ratio", "eng MB", "ff MB");
   int status = 0;
   for (const auto& item : bench::work_items()) {
     Best engine, tool;
+    std::vector<double> paired;  // engine/tool of each round: the two ran back to back
     for (int r = 0; r < o.repeat; ++r) {
       const fs::path out = work / "out";
       fs::create_directories(out);
-      engine.add(bench::run_child(bench::engine_command(o.convert_tool, item, {clip}, out)));
-      tool.add(bench::run_child(bench::ffmpeg_command(item, clip, out)));
+      const bench::ChildRun e = bench::run_child(bench::engine_command(o.convert_tool, item, {clip}, out));
+      const bench::ChildRun t = bench::run_child(bench::ffmpeg_command(item, clip, out));
+      engine.add(e);
+      tool.add(t);
+      if (t.seconds > 0) paired.push_back(e.seconds / t.seconds);
       fs::remove_all(out);
     }
     if (!engine.ok || !tool.ok) status = 1;
-    std::printf("%-6s %-9s %-6s | %7.3f %7.3f %6.3f | %7.3f %7.3f %6.3f | %8.1f %8.1f%s%s%s\n", item.format.c_str(),
-                item.size.c_str(), item.fps.c_str(), engine.seconds, tool.seconds, engine.seconds / tool.seconds,
-                engine.cpu, tool.cpu, engine.cpu / tool.cpu, engine.peak / 1024.0, tool.peak / 1024.0,
+    std::printf("%-6s %-9s %-6s | %7.3f %7.3f %6.3f %6.3f | %7.3f %7.3f %6.3f | %8.1f %8.1f%s%s%s\n",
+                item.format.c_str(), item.size.c_str(), item.fps.c_str(), engine.seconds, tool.seconds,
+                engine.seconds / tool.seconds, median(paired), engine.cpu, tool.cpu, engine.cpu / tool.cpu,
+                engine.peak / 1024.0, tool.peak / 1024.0,
                 engine.ok ? "" : "  [engine failed]", tool.ok ? "" : "  [ffmpeg failed]",
                 item.note.empty() ? "" : ("  (" + item.note + ")").c_str());
     std::fflush(stdout);
