@@ -162,7 +162,7 @@ void deinterlace_picture(Job& job, Run& run, int ost_index, const AVFrame* pictu
   if (pushed >= 0) plan_deinterlaced(job, run, ost_index);
 }
 
-bool stage_open(const Run& run, int ost_index) {
+bool encoder_open(const Run& run, int ost_index) {
   const OutputStream& ost = *run.output_streams[ost_index];
   return ost.encoder && ost.encoder->is_open();
 }
@@ -203,7 +203,7 @@ FramePtr PicturePool::take(const PictureShape& shape) {
 }
 
 void stage_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, int64_t clock) {
-  if (!stage_open(run, ost_index)) return;
+  if (!encoder_open(run, ost_index)) return;
   const PictureStage& stage = run.output_streams[ost_index]->pictures;
   if (job.spec.deinterlace && !stage.deinterlace_failed && (stage.deinterlacer || picture->interlaced_frame)) {
     deinterlace_picture(job, run, ost_index, picture, clock);
@@ -213,7 +213,7 @@ void stage_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, in
 }
 
 void drain_picture_stage(Job& job, Run& run, int ost_index) {
-  if (stage_open(run, ost_index)) drain_deinterlacer(job, run, ost_index);
+  if (encoder_open(run, ost_index)) drain_deinterlacer(job, run, ost_index);
 }
 
 }  // namespace engine

@@ -2,11 +2,11 @@
 // The main read loop of a transcode: picks the input whose output is furthest
 // behind, reads one packet, repairs its timestamps, publishes the read
 // position and hands the packet to the packet step. With one input (every
-// job), reading and decoding run on a reader thread of the job's own while
-// the job's thread encodes and writes what it decoded. The finish step
-// drains decoders and encoders, writes the trailers, closes the codecs and
-// releases the run; a cancelled conversion goes through it too, so its
-// output is a complete file.
+// job), reading, decoding and the picture stages run on a reader thread of
+// the job's own while the job's thread encodes and writes what they give.
+// The finish step drains decoders and encoders, writes the trailers, closes
+// the codecs and releases the run; a cancelled conversion goes through it
+// too, so its output is a complete file.
 #include <array>
 #include <chrono>
 #include <cstdlib>
