@@ -111,7 +111,6 @@ int receive_frames(Job& job, Run& run, InputStream& ist, int ist_index) {
     }
     ist.is_start = 0;
     if (video) {
-      ist.dispatch_pts = ist.pts;
       ret = stage_frame(job, run, ist_index, frame, ist.pts);
     } else if (run.ahead) {
       // Given on with the clock it has now; the encoding side reads nothing

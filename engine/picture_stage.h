@@ -14,11 +14,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/av_ptr.h"
-
 extern "C" {
 #include <libavutil/buffer.h>
 }
+
+#include "engine/av_ptr.h"
 #include "engine/deinterlacer.h"
 #include "engine/scaler.h"
 

@@ -123,8 +123,8 @@ struct InputStream {
   int decoding_needed = 0;                  // 1 when an output stream re-encodes it
   int64_t next_pts = AV_NOPTS_VALUE;        // µs, expected time of the next decoded data
   int64_t pts = 0;                          // µs, time of the data being decoded
-  int64_t dispatch_pts = 0;                 // µs, time of the data being encoded (the job's thread;
-                                            // pts as it was when that data was decoded)
+  int64_t dispatch_pts = 0;                 // µs, audio and subtitles: time of the data being encoded
+                                            // (the job's thread; pts as it was when it was decoded)
   int is_start = 1;                         // 1 until the first data was decoded
   bool decoder_drained = false;             // the decoder was sent its end of input
 };
