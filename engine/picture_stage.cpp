@@ -6,8 +6,13 @@
 // once when size or pixel format differ. With deinterlacing asked for,
 // interlaced pictures first go through the stream's deinterlacer, and each
 // picture it gives is timed by its own input time.
+#include <algorithm>
 #include <cmath>
 #include <limits>
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
 
 #include "engine/engine.h"
 
@@ -49,7 +54,7 @@ FramePtr scaled_picture(const Job& job, PictureStage& stage, const AVFrame* pict
     stage.scaled_source = from;
   }
   if (!stage.scaler) return nullptr;
-  FramePtr scaled = stage.scaled.take(stage.target);
+  FramePtr scaled = stage.scaled.take(stage.target, stage.target_strides);
   if (!scaled || scale_picture(stage.scaler.get(), scaled.get(), picture) < 0) return nullptr;
   return scaled;
 }
@@ -169,8 +174,27 @@ bool encoder_open(const Run& run, int ost_index) {
 
 }  // namespace
 
-FramePtr PicturePool::take(const PictureShape& shape) {
-  if (!pool_ || !(shape == shape_)) {
+Strides encoder_strides(const AVCodecContext* encoder) {
+  constexpr int kEdge = 16;
+  int width = encoder->width + 2 * kEdge;
+  int height = encoder->height + 2 * kEdge;
+  int align[AV_NUM_DATA_POINTERS] = {};
+  // Reads the codec, format and flags only.
+  avcodec_align_dimensions2(const_cast<AVCodecContext*>(encoder), &width, &height, align);
+  Strides strides{};
+  // Widen until every plane's stride is a multiple of its alignment, by the
+  // width's lowest set bit each time, as the encoder's buffers are widened.
+  for (int tries = 0; tries < 16 && width > 0; ++tries, width += width & -width) {
+    if (av_image_fill_linesizes(strides.data(), encoder->pix_fmt, width) < 0) return {};
+    bool aligned = true;
+    for (int i = 0; i < 4; ++i) aligned = aligned && (align[i] <= 0 || strides[i] % align[i] == 0);
+    if (aligned) return strides;
+  }
+  return {};
+}
+
+FramePtr PicturePool::take(const PictureShape& shape, const Strides& strides) {
+  if (!pool_ || !(shape == shape_) || strides != strides_) {
     // One picture made the library's way gives the layout to copy.
     pool_.reset();
     FramePtr layout(av_frame_alloc());
@@ -178,7 +202,14 @@ FramePtr PicturePool::take(const PictureShape& shape) {
     layout->format = shape.format;
     layout->width = shape.width;
     layout->height = shape.height;
-    if (av_frame_get_buffer(layout.get(), 0) < 0 || layout->buf[1]) return nullptr;
+    Strides least{};
+    const bool wide_enough = strides[0] > 0 &&
+                             av_image_fill_linesizes(least.data(), shape.format, shape.width) >= 0 &&
+                             std::equal(least.begin(), least.end(), strides.begin(),
+                                        [](int need, int given) { return given >= need; });
+    if (wide_enough) std::copy(strides.begin(), strides.end(), layout->linesize);
+    // 64: every plane starts on a 64-byte boundary, as the encoder's do.
+    if (av_frame_get_buffer(layout.get(), 64) < 0 || layout->buf[1]) return nullptr;
     for (int i = 0; i < AV_NUM_DATA_POINTERS; ++i) {
       linesizes_[i] = layout->linesize[i];
       offsets_[i] = layout->data[i] ? layout->data[i] - layout->buf[0]->data : -1;
@@ -186,6 +217,7 @@ FramePtr PicturePool::take(const PictureShape& shape) {
     pool_.reset(av_buffer_pool_init(layout->buf[0]->size, av_buffer_alloc));
     if (!pool_) return nullptr;
     shape_ = shape;
+    strides_ = strides;
   }
   FramePtr picture(av_frame_alloc());
   if (!picture) return nullptr;

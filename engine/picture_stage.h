@@ -15,6 +15,7 @@
 #include <memory>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavutil/buffer.h>
 }
 
@@ -30,17 +31,30 @@ struct BufferPoolFree {
 // Frees itself once the last picture taken from it is gone.
 using BufferPoolPtr = std::unique_ptr<AVBufferPool, BufferPoolFree>;
 
-// Pictures of one shape, laid out as av_frame_get_buffer lays them out,
-// from buffers that are used again once the encoder lets go of them
-// instead of being allocated and faulted in for every picture. Safe to
-// release pictures from any thread.
+// Bytes per line of each plane; all zero: the library's own choice.
+using Strides = std::array<int, AV_NUM_DATA_POINTERS>;
+
+// The strides of the pictures an encoder of `encoder`'s codec, size and
+// format makes for itself: its default buffers for the picture with a
+// 16-pixel edge on each side. The MPEG-family encoders (every video encoder
+// the formats use) take a picture with exactly these strides as it is and
+// copy any other into one of their own first. All zero when they cannot be
+// worked out.
+Strides encoder_strides(const AVCodecContext* encoder);
+
+// Pictures of one shape from buffers that are used again once the encoder
+// lets go of them, instead of being allocated and faulted in for every
+// picture. Safe to release pictures from any thread.
 class PicturePool {
  public:
-  // A picture of `shape`, its content undefined; null when out of memory.
-  FramePtr take(const PictureShape& shape);
+  // A picture of `shape`, its content undefined, with `strides` where they
+  // are given (wide enough for the shape) and av_frame_get_buffer's layout
+  // otherwise; null when out of memory.
+  FramePtr take(const PictureShape& shape, const Strides& strides = {});
 
  private:
   PictureShape shape_;
+  Strides strides_;                                      // as asked for when the pool was made
   BufferPoolPtr pool_;                                   // buffers of one picture of shape_
   std::array<int, AV_NUM_DATA_POINTERS> linesizes_{};   // bytes per line of each plane
   std::array<ptrdiff_t, AV_NUM_DATA_POINTERS> offsets_{};  // where each plane starts; -1 none
@@ -50,6 +64,7 @@ class PicturePool {
 // on touched only by the thread that decodes (the reader while one runs).
 struct PictureStage {
   PictureShape target;                         // the encoder's picture size and format
+  Strides target_strides{};                    // the encoder's own strides: scaled pictures get them
   SwsPtr scaler;                               // decoded picture -> target; made when they differ
   PicturePool scaled;                          // the scaler's output pictures
   PictureShape scaled_source;                  // the pictures the scaler was made for

@@ -54,6 +54,7 @@ int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
       ost.rescale_needed = c->width != src->width || c->height != src->height || c->pix_fmt != src->pix_fmt;
       PictureStage& stage = ost.pictures;
       stage.target = {c->width, c->height, c->pix_fmt};
+      stage.target_strides = encoder_strides(c);
       stage.scaled_source = {src->width, src->height, src->pix_fmt};
       if (ost.rescale_needed) {
         stage.scaler = make_scaler(stage.scaled_source, stage.target, job.settings.scaler_flags);

@@ -130,6 +130,12 @@ TEST_P(PictureWork, ScalerOnlyWhenTheSizeChanges) {
   EXPECT_EQ(video.pictures.target.width, c.width);
   EXPECT_EQ(video.pictures.target.height, c.height);
   EXPECT_EQ(video.pictures.scaled_source.height, 576);
+  // Scaled pictures take the encoder's own strides, which must hold a line.
+  engine::FramePtr picture = run_.output_streams[0]->pictures.scaled.take(video.pictures.target,
+                                                                         video.pictures.target_strides);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_GE(picture->linesize[0], c.width);
+  EXPECT_GE(picture->linesize[1], c.width / 2);
   const auto& audio = *run_.output_streams[1];
   ASSERT_NE(audio.audio_fifo, nullptr);
   EXPECT_EQ(audio.audio_resample_needed, 1);  // 48000 Hz in, 44100 Hz out
