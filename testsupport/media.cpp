@@ -14,6 +14,7 @@
 #include <iterator>
 #include <random>
 #include <sstream>
+#include <vector>
 #include <sys/wait.h>
 
 namespace testsupport {
@@ -112,12 +113,37 @@ std::vector<fs::path> split_recording(const fs::path& file, int count, const fs:
   return parts;
 }
 
+namespace {
+
+// The scratch folders of this test process, removed when it exits so that
+// test runs do not pile up files in the temporary folder. A forked child
+// leaves them to its parent; CLIPMILL_KEEP_TEST_FILES keeps them for a look.
+class ScratchFolders {
+ public:
+  void add(const fs::path& p) { folders_.push_back(p); }
+  ~ScratchFolders() {
+    if (::getpid() != owner_ || std::getenv("CLIPMILL_KEEP_TEST_FILES")) return;
+    std::error_code ec;
+    for (const auto& p : folders_) fs::remove_all(p, ec);
+  }
+
+ private:
+  const pid_t owner_ = ::getpid();
+  std::vector<fs::path> folders_;
+};
+
+}  // namespace
+
 fs::path temp_dir(const std::string& tag) {
+  static ScratchFolders scratch;
   std::random_device rd;
   for (;;) {
     fs::path p = fs::temp_directory_path() /
                  ("clipmill-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(rd() % 1000000));
-    if (fs::create_directory(p)) return p;
+    if (fs::create_directory(p)) {
+      scratch.add(p);
+      return p;
+    }
   }
 }
 
