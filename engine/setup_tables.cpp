@@ -17,17 +17,35 @@ constexpr const char* kScalerCaption = "Conversion Error";
 
 AVMediaType media_type(const InputStream& ist) { return ist.stream->codecpar->codec_type; }
 
+// Whether the stream says what it carries: pictures with a size, sound with
+// channels and a rate. A broadcast capture can list a programme's video
+// twice, once without a single decodable picture.
+bool has_shape(const InputStream& ist) {
+  const AVCodecParameters* par = ist.stream->codecpar;
+  switch (par->codec_type) {
+    case AVMEDIA_TYPE_VIDEO: return par->width > 0 && par->height > 0;
+    case AVMEDIA_TYPE_AUDIO: return par->ch_layout.nb_channels > 0 && par->sample_rate > 0;
+    default: return true;
+  }
+}
+
 // Step 3: the source of an output stream of `type`: the first input stream
 // of that type not yet taken, else the last one of that type (shared).
+// Streams with a shape come before those without.
 int choose_source(const Run& run, AVMediaType type) {
-  int last = -1;
+  int free = -1, last = -1, free_shaped = -1, last_shaped = -1;
   for (int i = 0; i < static_cast<int>(run.input_streams.size()); ++i) {
     const InputStream& ist = *run.input_streams[i];
     if (media_type(ist) != type) continue;
-    if (ist.discard) return i;
+    const bool shaped = has_shape(ist);
+    if (ist.discard && free < 0) free = i;
+    if (ist.discard && shaped && free_shaped < 0) free_shaped = i;
     last = i;
+    if (shaped) last_shaped = i;
   }
-  return last;
+  for (int chosen : {free_shaped, last_shaped, free, last})
+    if (chosen >= 0) return chosen;
+  return -1;
 }
 
 // Step 4 for one output stream; -1 fails the setup.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string_view>
 
 #include "batch/conversion_job.h"
 #include "batch/job_setup.h"
@@ -36,6 +37,12 @@ const char* const kCorpus[] = {
 };
 
 const char* const kFormats[] = {"mp4", "mpg2", "h.263"};
+
+// The files cut to their headers: every other one holds pictures or sound
+// and converts.
+bool nothing_inside(std::string_view name) {
+  return name == "exiftool_M2TS_header_only.mts" || name == "hachoir_Panasonic_AG_HMC_151.MTS";
+}
 
 class Corpus : public ::testing::TestWithParam<std::tuple<const char*, const char*>> {
  protected:
@@ -70,9 +77,13 @@ TEST_P(Corpus, ConvertsOrFailsCleanly) {
   EXPECT_LE(boxes, 1);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_LT(seconds, 60.0);
+  EXPECT_TRUE(nothing_inside(name) || result == batch::kJobRan) << "job code " << result;
   // A converted file is a real one; a failed job leaves nothing.
-  if (result == batch::kJobRan) EXPECT_TRUE(testsupport::probe(output).ok) << output;
-  else EXPECT_FALSE(fs::exists(output)) << "failed job left " << output;
+  if (result == batch::kJobRan) {
+    EXPECT_TRUE(testsupport::probe(output).ok) << output;
+  } else {
+    EXPECT_FALSE(fs::exists(output)) << "failed job left " << output;
+  }
   fs::remove_all(dir);
 }
 
