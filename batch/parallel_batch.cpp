@@ -45,6 +45,7 @@ struct Batch {
   std::set<fs::path> reserved;          // output names of jobs not yet ended
   BatchCounts counts;
   bool any = false;                     // some job ran
+  std::atomic<bool> lanes_changed{false};  // a lane took or left a row since the last display
 };
 
 // The next ticked row from the top, with its job set up and its output
@@ -91,6 +92,7 @@ void convert_rows(Batch& b, Lane& lane, engine::JobSpec spec, bool shows_preview
       lane.row = row;
       lane.title = claim.title;
     }
+    b.lanes_changed.store(true, std::memory_order_relaxed);
 
     engine::JobHooks hooks = window_job_hooks();
     hooks.counters = &lane.counters;
@@ -111,6 +113,7 @@ void convert_rows(Batch& b, Lane& lane, engine::JobSpec spec, bool shows_preview
       lane.row = -1;
       window.set_row_outcome(row, done_text(outcome), outcome_tooltip(outcome));
     }
+    b.lanes_changed.store(true, std::memory_order_relaxed);
     window.job_finished(row, outcome, seconds);
     b.done_bytes.fetch_add(b.sizes[row], std::memory_order_relaxed);
     std::lock_guard lock(b.mutex);
@@ -174,7 +177,7 @@ int run_parallel_batch(BatchWindow& window, const engine::JobSpec& spec, int job
   std::atomic<bool> workers_running{true};
   std::thread monitor([&] {
     std::string processing = "Processing: ";
-    while (wait_period_while(workers_running)) show_batch_progress(b, lanes, processing);
+    while (wait_period_while(workers_running, &b.lanes_changed)) show_batch_progress(b, lanes, processing);
   });
   {
     std::vector<std::jthread> workers;

@@ -58,14 +58,14 @@ void show_progress(ProgressDisplay& display) {
   display.set_statistics_text(statistics_text(fps));
 }
 
-bool wait_period_while(const std::atomic<bool>& flag) {
+bool wait_period_while(const std::atomic<bool>& flag, std::atomic<bool>* wake) {
   // The flag is looked at every 10 ms: an atomic load, cheaper than a
   // condition that every writer of the flag would have to signal.
   constexpr auto kSlice = std::chrono::milliseconds(10);
   const auto until = std::chrono::steady_clock::now() + kMonitorPeriod;
   while (flag.load(std::memory_order_relaxed)) {
     const auto now = std::chrono::steady_clock::now();
-    if (now >= until) return true;
+    if (now >= until || (wake && wake->exchange(false, std::memory_order_relaxed))) return true;
     std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kSlice, until - now));
   }
   return false;

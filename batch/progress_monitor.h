@@ -17,8 +17,9 @@ constexpr std::chrono::milliseconds kMonitorPeriod{90};
 
 // Waits one monitor period, or less once `flag` has become false: a
 // finished job does not wait out the rest of a period before the next
-// file starts or the batch ends. False when the flag is false.
-bool wait_period_while(const std::atomic<bool>& flag);
+// file starts or the batch ends. False when the flag is false. A `wake`
+// flag found set is cleared and ends the wait early (true).
+bool wait_period_while(const std::atomic<bool>& flag, std::atomic<bool>* wake = nullptr);
 
 // Job time in seconds: measured from job_start_time while the clock runs
 // (unsigned 32-bit difference, so a tick wrap-around is harmless), otherwise
