@@ -56,7 +56,7 @@ class PicturePool {
   PictureShape shape_;
   Strides strides_;                                      // as asked for when the pool was made
   BufferPoolPtr pool_;                                   // buffers of one picture of shape_
-  std::array<int, AV_NUM_DATA_POINTERS> linesizes_{};   // bytes per line of each plane
+  Strides linesizes_{};                                  // bytes per line of each plane
   std::array<ptrdiff_t, AV_NUM_DATA_POINTERS> offsets_{};  // where each plane starts; -1 none
 };
 
