@@ -16,7 +16,10 @@ extern "C" {
 namespace engine {
 
 namespace {
-constexpr int kBufferSize = 65536;
+// Writes go out in blocks of this size. Muxers mark a flush point after
+// every packet (a 2 kB pack in MPEG program streams); without a minimum the
+// buffer would be handed to the disk at each one.
+constexpr int kBufferSize = 262144;
 }
 
 std::unique_ptr<OutputSink> OutputSink::create(const std::string& path, int& error) {
@@ -41,6 +44,7 @@ std::unique_ptr<OutputSink> OutputSink::create(const std::string& path, int& err
     remove_if_same(path, sink->device_, sink->inode_);
     return nullptr;
   }
+  sink->io_->min_packet_size = kBufferSize;
   // MP4, 3GP and ASF go back to fill in their headers at the end.
   sink->io_->seekable = AVIO_SEEKABLE_NORMAL;
   return sink;
