@@ -16,8 +16,10 @@
 #include "app/main_window.h"
 #include "app/preview_embed.h"
 #include "app/startup.h"
+#include "batch/memory_policy.h"
 
 int main(int argc, char** argv) {
+  batch::set_memory_policy();
   // The preview draws into an X11 window: use X when the session has it.
   app::prefer_x11_platform();
   QApplication application(argc, argv);

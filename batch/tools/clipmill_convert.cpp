@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "batch/batch_worker.h"
+#include "batch/memory_policy.h"
 #include "batch/progress_state.h"
 #include "batch/tools/tool_window.h"
 #include "presets/conversion_settings.h"
@@ -207,6 +208,7 @@ class CancelTimer {
 }  // namespace
 
 int main(int argc, char** argv) {
+  batch::set_memory_policy();
   if (argc == 2 && std::string_view(argv[1]) == "--list-presets") {
     for (const auto& preset : presets::preset_table()) std::printf("%s\n", preset.display_name);
     return 0;
