@@ -3,6 +3,8 @@
 
 #include <malloc.h>
 
+#include <algorithm>
+
 #include "batch/files_at_once.h"
 
 namespace batch {
@@ -17,7 +19,7 @@ void set_memory_policy() {
   mallopt(M_MMAP_THRESHOLD, 512 * 1024);
   // One arena per core is enough for the threads that run at once; the
   // default, eight per core, lets every new job's threads take fresh ones.
-  mallopt(M_ARENA_MAX, core_count() < 2 ? 2 : core_count());
+  mallopt(M_ARENA_MAX, std::max(2, core_count()));
 }
 
 }  // namespace batch
