@@ -3,9 +3,9 @@
 # programs, the menu entry, the icon in the hicolor theme (the SVG and PNG
 # sizes drawn from it at build time), the AppStream description, the two
 # manual pages, and the copyright, changelog and lintian files a Debian
-# system expects. CPack makes a Debian package of the same, with stripped programs.
-# `install_manifest.txt` in the build folder lists what was installed; the
-# README shows how to remove those files again with it.
+# system expects. CPack makes a Debian package of the same, with stripped
+# programs. `install_manifest.txt` in the build folder lists what was
+# installed; the README shows how to remove those files again with it.
 
 include(GNUInstallDirs)
 

@@ -14,7 +14,7 @@ if [ ! -f "$dir/build.ninja" ]; then
   # Hardening on; no debug information, since the programs are stripped;
   # -O2 from these flags, as Debian builds its packages, in place of the
   # Release type's -O3. CMake does not read CPPFLAGS, so they go in front
-  # of the compiler flags.
+  # of the compiler flags. CPack is kept from building the tests first.
   export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g
   cppflags=$(dpkg-buildflags --get CPPFLAGS)
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
