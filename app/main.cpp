@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QStringList>
 
 #include <cstdio>
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
   // The preview draws into an X11 window: use X when the session has it.
   app::prefer_x11_platform();
   QApplication application(argc, argv);
+  // The window's icon: the installed theme's, else the one built in.
+  Q_INIT_RESOURCE(window_icon);
+  QApplication::setWindowIcon(
+      QIcon::fromTheme(QStringLiteral("clipmill"), QIcon(QStringLiteral(":/window_icon/clipmill.svg"))));
   // The skin must be in place before any window exists.
   app::apply_skin();
   app::build_settings_path();

@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, only when missing, every Debian package the project needs to build,
-# run and test. Needs root (or sudo) the first time.
+# run, test and package, on a bare Debian 12 (a minbase root has none of
+# them), then checks with check-deps.sh that every command the scripts and
+# tests call is covered. Needs root (or sudo) the first time.
+# `deps.sh --list` prints the package list, one a line.
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ make pkg-config
-  qt6-base-dev qt6-qpa-plugins libgl-dev
+  cmake ninja-build g++ make pkgconf binutils
+  qt6-base-dev qt6-qpa-plugins libqt6svg6 libgl-dev
   libavformat-dev libavcodec-dev libavutil-dev libavfilter-dev libswscale-dev libswresample-dev
   libmediainfo-dev libsdl1.2-dev libopencore-amrnb-dev libx11-dev
   googletest libgtest-dev
   ffmpeg xvfb xauth xdotool x11-utils dvdauthor
-  librsvg2-bin desktop-file-utils appstream dbus man-db dpkg-dev
+  librsvg2-bin desktop-file-utils appstream dbus-daemon man-db
+  dpkg-dev file lintian
 )
+
+if [ "${1:-}" = --list ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,11 +29,13 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+exec "$(dirname "$0")/check-deps.sh"
