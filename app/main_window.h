@@ -77,7 +77,7 @@ class MainWindow : public QMainWindow {
   std::map<int, QAction*> actions_;
   bool saved_ = false;
   int busy_holders_ = 0;             // set_busy(true) calls not yet undone (UI thread)
-  bool saved_beside_source_ = true;  // the save mode when the window turned busy (UI thread)
+  bool saved_beside_source_ = false;  // the save mode when the window turned busy (UI thread)
   batch::JobDisplay job_display_;
   // Declared last: destroyed first, its threads joined while every control
   // still exists.

@@ -28,6 +28,20 @@ namespace fs = std::filesystem;
 // slot and, through job_ended, the wake-up below.
 struct Run {
   Run(BatchWindow& w, const std::atomic<bool>& s) : window(w), stop(s) {}
+
+  // A job ended: its slot's thread counts it and wakes the run's thread.
+  // Declared before the slots, whose threads use it until they are joined.
+  std::mutex mutex;
+  std::condition_variable woken;
+  int ended = 0;  // under mutex
+  void job_ended() {
+    {
+      std::lock_guard lock(mutex);
+      ++ended;
+    }
+    woken.notify_one();
+  }
+
   BatchWindow& window;
   const std::atomic<bool>& stop;
   std::vector<RowId> rows;                     // the ticked rows, top down
@@ -40,18 +54,6 @@ struct Run {
   BatchCounts counts;
   bool any = false;                            // some job ran
   std::string processing;                      // the processing text shown
-
-  // A job ended: its slot's thread counts it and wakes the run's thread.
-  std::mutex mutex;
-  std::condition_variable woken;
-  int ended = 0;  // under mutex
-  void job_ended() {
-    {
-      std::lock_guard lock(mutex);
-      ++ended;
-    }
-    woken.notify_one();
-  }
 };
 
 // The hooks every job of slot `index` gets: the window's box (in the words
@@ -113,7 +115,7 @@ bool start_jobs(Run& run, engine::JobSpec& spec) {
     if (slot->busy()) continue;
     std::optional<RowJob> job = take_row(run, spec);
     if (!job) break;
-    slot->start(std::move(*job), [&run] { run.job_ended(); });
+    slot->start(std::move(*job));
     started = true;
   }
   return started;
@@ -192,7 +194,8 @@ int Batch::run(BatchWindow& window) {
   while (carry_overs_.size() < jobs) carry_overs_.push_back(std::make_unique<engine::CarryOver>());
   for (size_t i = 0; i < jobs; ++i)
     run.slots.push_back(std::make_unique<JobSlot>(
-        slot_hooks(display, i, stop_, preview_, preview_countdown_, *carry_overs_[i])));
+        slot_hooks(display, i, stop_, preview_, preview_countdown_, *carry_overs_[i]),
+        [&run] { run.job_ended(); }));
 
   auto due = std::chrono::steady_clock::now() + kMonitorPeriod;
   for (;;) {

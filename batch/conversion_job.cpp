@@ -29,9 +29,21 @@ int64_t source_bytes(const SourceRow& row) {
   return bytes;
 }
 
-JobSlot::JobSlot(engine::JobHooks hooks) : hooks_(std::move(hooks)) { hooks_.counters = &counters_; }
+JobSlot::JobSlot(engine::JobHooks hooks, std::function<void()> ended)
+    : hooks_(std::move(hooks)), on_ended_(std::move(ended)) {
+  hooks_.counters = &counters_;
+  thread_ = std::jthread([this] { run_jobs(); });
+}
 
-void JobSlot::start(RowJob job, std::function<void()> ended) {
+JobSlot::~JobSlot() {
+  {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+  }
+  wake_.notify_one();
+}
+
+void JobSlot::start(RowJob job) {
   // The display may look before the engine has measured the new source.
   counters_.decoded_frame_count.store(0, std::memory_order_relaxed);
   counters_.progress_position.store(0, std::memory_order_relaxed);
@@ -39,7 +51,20 @@ void JobSlot::start(RowJob job, std::function<void()> ended) {
   job_ = std::move(job);
   ended_.store(false, std::memory_order_relaxed);
   busy_ = true;
-  thread_ = std::jthread([this, ended = std::move(ended)] {
+  {
+    std::lock_guard lock(mutex_);
+    ++jobs_started_;
+  }
+  wake_.notify_one();
+}
+
+void JobSlot::run_jobs() {
+  for (int done = 0;; ++done) {
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [&] { return closing_ || jobs_started_ > done; });
+      if (jobs_started_ == done) return;
+    }
     read_recording_time(job_.choices, job_.spec);
     // The job's clock starts with the conversion itself.
     start_ms_.store(millisecond_tick(), std::memory_order_relaxed);
@@ -47,8 +72,8 @@ void JobSlot::start(RowJob job, std::function<void()> ended) {
     outcome_ = engine::convert(job_.spec, hooks_);
     seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     ended_.store(true, std::memory_order_release);
-    ended();
-  });
+    on_ended_();
+  }
 }
 
 JobProgress JobSlot::progress(uint32_t now) const {
@@ -63,7 +88,6 @@ JobProgress JobSlot::progress(uint32_t now) const {
 }
 
 FinishedJob JobSlot::collect() {
-  thread_.join();
   busy_ = false;
   return FinishedJob{std::move(job_), std::move(outcome_), seconds_};
 }
