@@ -8,13 +8,13 @@
 #include <QPointer>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/commands.h"
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/ui_call.h"
+#include "app/window_work.h"
 #include "probe/probe.h"
 #include "probe/spanned.h"
 
@@ -46,19 +46,19 @@ void add_files_from_dialog(MainWindow& window) {
   const std::vector<std::string> files = run_on_ui([&] { return choose_files(window); });
   // The parts of one recording among them become one row.
   probe::group_recordings(files, file_list::joins_spanned_clips(window), [&](std::vector<std::string> parts) {
-    if (shell_flags().add_stop_requested.load(std::memory_order_relaxed)) return;
+    if (window.work().add_stopped()) return;
     if (probe::accepts_path(parts.front())) file_list::add_recording(window, parts, 0);
   });
-  window.set_busy(false);
 }
 
 }  // namespace
 
 void start_add_files(MainWindow& window) {
+  if (window.work().adding()) return;
   // Busy before the thread exists, so the command is greyed before a second
   // click could start a second dialog.
   window.set_busy(true);
-  std::thread([&window] { add_files_from_dialog(window); }).detach();
+  window.work().start_adding([&window] { add_files_from_dialog(window); }, window.idle_switch());
 }
 
 }  // namespace app

@@ -10,22 +10,21 @@
 #include <QString>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/commands.h"
 #include "app/file_list.h"
 #include "app/folder_picker.h"
 #include "app/main_window.h"
+#include "app/window_work.h"
 #include "probe/folder_walk.h"
 #include "probe/spanned.h"
 
 namespace app {
 namespace {
 
-bool add_stopped() { return shell_flags().add_stop_requested.load(std::memory_order_relaxed); }
-
 void add_folders(MainWindow& window, const std::vector<std::string>& folders) {
+  auto add_stopped = [&window] { return window.work().add_stopped(); };
   const bool join = file_list::joins_spanned_clips(window);
   // The rows go in at the top in the folders' name order, one below the other.
   int position = 0;
@@ -37,17 +36,16 @@ void add_folders(MainWindow& window, const std::vector<std::string>& folders) {
       file_list::add_recording(window, parts, position++);
     });
   }
-  window.set_busy(false);
 }
 
 }  // namespace
 
 void start_add_folders(MainWindow& window, std::vector<std::string> folders) {
-  if (folders.empty()) return;
-  shell_flags().add_stop_requested.store(false, std::memory_order_relaxed);
+  if (folders.empty() || window.work().adding()) return;
   // Busy before the thread exists, as for the open-file dialog.
   window.set_busy(true);
-  std::thread([&window, folders = std::move(folders)] { add_folders(window, folders); }).detach();
+  window.work().start_adding([&window, folders = std::move(folders)] { add_folders(window, folders); },
+                             window.idle_switch());
 }
 
 void add_paths(MainWindow& window, const std::vector<std::string>& paths) {

@@ -5,8 +5,8 @@
 #include <QProgressBar>
 
 #include "app/file_list.h"
-#include "app/notification.h"
 #include "app/ids.h"
+#include "app/notification.h"
 #include "app/option_controls.h"
 #include "app/ui_call.h"
 #include "presets/option_tables.h"
@@ -21,84 +21,47 @@ void BatchWindowAdapter::with_window(F&& f) {
   });
 }
 
+template <class F>
+void BatchWindowAdapter::with_row(batch::RowId row, F&& f) {
+  with_window([&](MainWindow& w) {
+    if (const int index = file_list::row_of(w, row); index >= 0) f(w, index);
+  });
+}
+
 void BatchWindowAdapter::set_label(int id, const std::string& text) {
   with_window([&](MainWindow& w) {
     if (auto* label = w.control_as<QLabel>(id)) label->setText(QString::fromStdString(text));
   });
 }
 
-void BatchWindowAdapter::set_progress_bar(int percent) {
+std::vector<batch::RowId> BatchWindowAdapter::begin_batch() {
+  std::vector<batch::RowId> rows;
   with_window([&](MainWindow& w) {
-    if (auto* bar = w.control_as<QProgressBar>(kIdProgressBar)) bar->setValue(percent);
+    rows = file_list::ticked_rows(w);
+    if (!rows.empty()) w.set_busy(true);
   });
+  return rows;
 }
 
-void BatchWindowAdapter::set_percent_text(const std::string& text) { set_label(kIdPercentText, text); }
-void BatchWindowAdapter::set_statistics_text(const std::string& text) { set_label(kIdStatisticsText, text); }
-void BatchWindowAdapter::set_processing_text(const std::string& text) { set_label(kIdProcessingText, text); }
-
-void BatchWindowAdapter::set_done_text(int row, const std::string& text) {
-  with_window([&](MainWindow& w) { file_list::set_row_text(w, row, file_list::kDone, text); });
+void BatchWindowAdapter::end_batch() {
+  with_window([&](MainWindow& w) { w.set_busy(false); });
 }
 
-void BatchWindowAdapter::set_row_outcome(int row, const std::string& done_text, const std::string& tooltip) {
-  with_window([&](MainWindow& w) { file_list::set_row_outcome(w, row, done_text, tooltip); });
-}
-
-void BatchWindowAdapter::set_summary_text(const std::string& text) {
-  with_window([&](MainWindow& w) {
-    if (QLabel* part = w.status_part(1)) part->setText(QString::fromStdString(text));
-    // Someone who went elsewhere during a long batch hears that it is done.
-    if (!w.isActiveWindow()) notify_desktop(text);
+std::optional<batch::SourceRow> BatchWindowAdapter::source_row(batch::RowId row) {
+  std::optional<batch::SourceRow> source;
+  with_row(row, [&](MainWindow& w, int index) {
+    source.emplace();
+    source->path = file_list::row_text(w, index, file_list::kPath);
+    source->further_parts = file_list::row_further_parts(w, index);
+    // A joined row is named, and its output too, after its first part.
+    source->title = source->further_parts.empty() ? file_list::row_text(w, index, file_list::kTitle)
+                                                  : probe::title_of(source->path);
   });
+  return source;
 }
 
-int BatchWindowAdapter::row_count() {
-  int count = 0;
-  with_window([&](MainWindow& w) { count = file_list::row_count(w); });
-  return count;
-}
-
-int BatchWindowAdapter::row_tick(int row) {
-  int tick = 1;
-  with_window([&](MainWindow& w) { tick = file_list::row_tick(w, row); });
-  return tick;
-}
-
-std::string BatchWindowAdapter::row_title(int row) {
-  std::string text;
-  // A joined row is named, and its output too, after its first part.
-  with_window([&](MainWindow& w) {
-    text = file_list::row_further_parts(w, row).empty() ? file_list::row_text(w, row, file_list::kTitle)
-                                                         : probe::title_of(file_list::row_text(w, row, file_list::kPath));
-  });
-  return text;
-}
-
-std::vector<std::string> BatchWindowAdapter::row_further_parts(int row) {
-  std::vector<std::string> parts;
-  with_window([&](MainWindow& w) { parts = file_list::row_further_parts(w, row); });
-  return parts;
-}
-
-std::string BatchWindowAdapter::row_path(int row) {
-  std::string text;
-  with_window([&](MainWindow& w) { text = file_list::row_text(w, row, file_list::kPath); });
-  return text;
-}
-
-void BatchWindowAdapter::scroll_to_row(int row) {
-  with_window([&](MainWindow& w) { file_list::scroll_to_row(w, row); });
-}
-
-void BatchWindowAdapter::set_busy(bool busy) {
-  with_window([&](MainWindow& w) { w.set_busy(busy); });
-}
-
-int BatchWindowAdapter::files_at_once() {
-  int choice = 1;
-  with_window([&](MainWindow& w) { choice = files_at_once_choice(w); });
-  return choice;
+void BatchWindowAdapter::scroll_to_row(batch::RowId row) {
+  with_row(row, [&](MainWindow& w, int index) { file_list::scroll_to_row(w, index); });
 }
 
 presets::ConversionSettings BatchWindowAdapter::read_settings() {
@@ -113,6 +76,44 @@ presets::ConversionSettings BatchWindowAdapter::read_settings() {
   texts.video_bitrate = presets::kDefaultVideoBitrate;
   with_window([&](MainWindow& w) { texts = read_control_texts(w); });
   return presets::parse_conversion_settings(texts);
+}
+
+int BatchWindowAdapter::files_at_once() {
+  int choice = 1;
+  with_window([&](MainWindow& w) { choice = files_at_once_choice(w); });
+  return choice;
+}
+
+void BatchWindowAdapter::set_processing_text(const std::string& text) { set_label(kIdProcessingText, text); }
+void BatchWindowAdapter::set_percent_text(const std::string& text) { set_label(kIdPercentText, text); }
+void BatchWindowAdapter::set_statistics_text(const std::string& text) { set_label(kIdStatisticsText, text); }
+
+void BatchWindowAdapter::set_progress_bar(int percent) {
+  with_window([&](MainWindow& w) {
+    if (auto* bar = w.control_as<QProgressBar>(kIdProgressBar)) bar->setValue(percent);
+  });
+}
+
+void BatchWindowAdapter::set_done_text(batch::RowId row, const std::string& text) {
+  with_row(row, [&](MainWindow& w, int index) { file_list::set_row_text(w, index, file_list::kDone, text); });
+}
+
+void BatchWindowAdapter::set_row_outcome(batch::RowId row, const std::string& done_text, const std::string& tooltip) {
+  with_row(row, [&](MainWindow& w, int index) { file_list::set_row_outcome(w, index, done_text, tooltip); });
+}
+
+void BatchWindowAdapter::set_summary_text(const std::string& text) {
+  with_window([&](MainWindow& w) {
+    if (QLabel* part = w.status_part(1)) part->setText(QString::fromStdString(text));
+    // Someone who went elsewhere during a long batch hears that it is done.
+    if (!w.isActiveWindow()) notify_desktop(text);
+  });
+}
+
+batch::JobDisplay BatchWindowAdapter::job_display() {
+  batch::JobDisplay display;
+  with_window([&](MainWindow& w) { display = w.job_display(); });
+  return display;
 }
 
 }  // namespace app

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The batch worker's view of the main window: the input list's rows through
-// app/file_list.h, the status area and the option controls. Every call is
-// carried out on the UI thread while the worker waits. Once the window is
-// gone the rows read as empty and unticked and writes do nothing, so a batch
-// still running at close never touches a destroyed widget.
+// The batch's view of the main window: the input list's rows by their
+// identity through app/file_list.h, the status area, the option controls,
+// the busy switch and the window's job display. Every call is carried out on
+// the UI thread while the batch's thread waits. Once the window is gone the
+// rows read as gone and writes do nothing, so a batch never touches a
+// destroyed widget.
 
 #include <QPointer>
 
@@ -17,22 +18,20 @@ class BatchWindowAdapter : public batch::BatchWindow {
  public:
   explicit BatchWindowAdapter(QPointer<MainWindow> window) : window_(std::move(window)) {}
 
-  void set_progress_bar(int percent) override;
-  void set_percent_text(const std::string& text) override;
-  void set_statistics_text(const std::string& text) override;
-  void set_done_text(int row, const std::string& text) override;
-  int row_count() override;
-  int row_tick(int row) override;
-  std::string row_title(int row) override;
-  std::string row_path(int row) override;
-  std::vector<std::string> row_further_parts(int row) override;
-  void scroll_to_row(int row) override;
-  void set_processing_text(const std::string& text) override;
-  void set_busy(bool busy) override;
-  void set_row_outcome(int row, const std::string& done_text, const std::string& tooltip) override;
-  void set_summary_text(const std::string& text) override;
+  std::vector<batch::RowId> begin_batch() override;
+  void end_batch() override;
+  std::optional<batch::SourceRow> source_row(batch::RowId row) override;
+  void scroll_to_row(batch::RowId row) override;
   presets::ConversionSettings read_settings() override;
   int files_at_once() override;
+  void set_processing_text(const std::string& text) override;
+  void set_percent_text(const std::string& text) override;
+  void set_progress_bar(int percent) override;
+  void set_statistics_text(const std::string& text) override;
+  void set_done_text(batch::RowId row, const std::string& text) override;
+  void set_row_outcome(batch::RowId row, const std::string& done_text, const std::string& tooltip) override;
+  void set_summary_text(const std::string& text) override;
+  batch::JobDisplay job_display() override;
 
  private:
   // Runs `f` with the window on the UI thread, if the window still exists.
@@ -40,6 +39,9 @@ class BatchWindowAdapter : public batch::BatchWindow {
   // defaults when the call could not run.
   template <class F>
   void with_window(F&& f);
+  // The same with the row's position, if the row is still in the list.
+  template <class F>
+  void with_row(batch::RowId row, F&& f);
   void set_label(int id, const std::string& text);
 
   QPointer<MainWindow> window_;

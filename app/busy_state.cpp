@@ -2,6 +2,7 @@
 // The window's busy/idle switch.
 
 #include <QAction>
+#include <QPointer>
 #include <QRadioButton>
 
 #include <array>
@@ -18,29 +19,29 @@ constexpr std::array kListCommands{kCmdAddFiles, kCmdAddFolder, kCmdClearList, k
 
 }  // namespace
 
-ShellFlags& shell_flags() {
-  static ShellFlags flags;
-  return flags;
-}
-
 void MainWindow::set_busy(bool busy) {
   run_on_ui([this, busy] { set_busy_here(busy); });
+}
+
+std::function<void()> MainWindow::idle_switch() {
+  return [window = QPointer<MainWindow>(this)] {
+    if (window) window->set_busy_here(false);
+  };
 }
 
 // Touches only what adding or converting must not have changed under it: the
 // option lists, the preset list, the video bit rate, the preview box, the
 // Presets menu, About and Quit stay usable in both states.
 void MainWindow::set_busy_here(bool busy) {
+  // Only the first busy and the last idle switch.
+  if (busy && ++busy_holders_ > 1) return;
+  if (!busy && busy_holders_ > 0 && --busy_holders_ > 0) return;
   for (int id : {kIdConvert, kIdFileList, kIdSaveBesideSource, kIdSaveHere, kIdBrowseFolder})
     control(id)->setEnabled(!busy);
   control(kIdCancel)->setEnabled(busy);
-  if (busy) {
-    auto* beside = control_as<QRadioButton>(kIdSaveBesideSource);
-    shell_flags().saved_beside_source.store(beside->isChecked(), std::memory_order_relaxed);
-  }
+  if (busy) saved_beside_source_ = control_as<QRadioButton>(kIdSaveBesideSource)->isChecked();
   for (int id : kListCommands) action(id)->setEnabled(!busy);
-  if (!busy)
-    control(kIdBrowseFolder)->setEnabled(!shell_flags().saved_beside_source.load(std::memory_order_relaxed));
+  if (!busy) control(kIdBrowseFolder)->setEnabled(!saved_beside_source_);
 }
 
 }  // namespace app

@@ -27,7 +27,7 @@ void create_preview(MainWindow& window);              // opening step 2
 
 // ---- option lists, presets and the batch (batch_commands.cpp) -------------
 void fill_option_lists(MainWindow& window);           // opening step 8
-void start_batch(MainWindow& window);                 // 1003: clears the stop flags, starts the worker
+void start_batch(MainWindow& window);                 // 1003: clears Cancel, starts the batch
 void apply_preset_command(MainWindow& window, int command_id);  // 32777..32789
 void preset_list_changed(MainWindow& window, int position);     // 1028 selection changed
 

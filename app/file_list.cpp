@@ -25,7 +25,9 @@ void set_tick(QTreeWidgetItem* item, int tick) {
 int tick_of(const QTreeWidgetItem* item) { return item->data(0, kTickRole).toInt(); }
 
 QTreeWidgetItem* make_row(const probe::FileFacts& facts) {
+  static batch::RowId last_id = 0;  // UI thread
   auto* item = new QTreeWidgetItem;
+  item->setData(0, kIdRole, QVariant::fromValue<qulonglong>(++last_id));
   item->setText(file_list::kTitle, QString::fromStdString(facts.title));
   set_tick(item, 0);
   item->setText(file_list::kPath, QString::fromStdString(facts.path));
@@ -50,6 +52,8 @@ std::vector<std::string> further_parts_of(const QTreeWidgetItem* item) {
   for (qsizetype i = 1; i < all.size(); ++i) parts.push_back(all[i].toStdString());
   return parts;
 }
+
+batch::RowId id_of(const QTreeWidgetItem* item) { return item->data(0, kIdRole).toULongLong(); }
 
 std::string text_of(const QTreeWidgetItem* item, int column) {
   if (column == file_list::kPath) {
@@ -119,14 +123,37 @@ void scroll_to_row(MainWindow& window, int row) {
   });
 }
 
+int row_of(MainWindow& window, batch::RowId id) {
+  return run_on_ui([&] {
+    QTreeWidget* list = list_of(window);
+    for (int row = 0; list && row < list->topLevelItemCount(); ++row)
+      if (file_list_rows::id_of(list->topLevelItem(row)) == id) return row;
+    return -1;
+  });
+}
+
+std::vector<batch::RowId> ticked_rows(MainWindow& window) {
+  return run_on_ui([&] {
+    std::vector<batch::RowId> ids;
+    QTreeWidget* list = list_of(window);
+    for (int row = 0; list && row < list->topLevelItemCount(); ++row) {
+      const QTreeWidgetItem* item = list->topLevelItem(row);
+      if (file_list_rows::tick_of(item) == 0) ids.push_back(file_list_rows::id_of(item));
+    }
+    return ids;
+  });
+}
+
 void add_input_file(MainWindow& window, const std::string& path) {
   if (!probe::accepts_path(path)) return;
   add_recording(window, {path}, 0);
 }
 
 void add_recording(MainWindow& window, const std::vector<std::string>& parts, int position) {
-  // Probing takes a while and runs on the calling thread; only the finished
-  // row crosses to the UI thread.
+  // A file about to be inspected turns the preview black. Probing takes a
+  // while and runs on the calling thread; only the finished row crosses to
+  // the UI thread.
+  if (const auto& clear = window.job_display().clear_preview) clear();
   const probe::FileFacts facts = probe::describe_recording(parts);
   run_on_ui([&] {
     QTreeWidget* list = list_of(window);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/batch_window.h"
+
 namespace app {
 
 class MainWindow;
@@ -16,6 +18,11 @@ namespace file_list {
 enum Column : int { kTitle = 0, kSettings = 1, kDuration = 2, kDone = 3, kPath = 4 };
 
 int row_count(MainWindow& window);
+// The position of the row with that identity, or -1 once it has left the
+// list.
+int row_of(MainWindow& window, batch::RowId id);
+// The identities of the ticked rows, top down.
+std::vector<batch::RowId> ticked_rows(MainWindow& window);
 // 0 ticked (to be converted), 1 unticked.
 int row_tick(MainWindow& window, int row);
 std::string row_text(MainWindow& window, int row, int column);
@@ -30,8 +37,8 @@ void add_input_file(MainWindow& window, const std::string& path);
 // the parts of one recording become one row while "Join spanned clips" is
 // ticked. Probing runs on the calling thread.
 void add_input_files(MainWindow& window, const std::vector<std::string>& paths);
-// Probes one recording (its parts in order) and inserts its row at
-// `position` (clamped to the list).
+// Clears the preview, probes one recording (its parts in order) and inserts
+// its row at `position` (clamped to the list).
 void add_recording(MainWindow& window, const std::vector<std::string>& parts, int position);
 // Whether "Join spanned clips" is ticked.
 bool joins_spanned_clips(MainWindow& window);

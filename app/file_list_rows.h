@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/batch_window.h"
 #include "probe/probe.h"
 
 namespace app::file_list_rows {
@@ -20,12 +21,16 @@ inline constexpr int kPathBytesRole = Qt::UserRole + 1;
 // column 0 the facts' tooltip (recording date, parts), kept under outcomes.
 inline constexpr int kPartsRole = Qt::UserRole + 2;
 inline constexpr int kFactsTipRole = Qt::UserRole + 3;
+// On column 0: the row's identity (batch::RowId), given when it is made.
+inline constexpr int kIdRole = Qt::UserRole + 4;
 
 void set_tick(QTreeWidgetItem* item, int tick);
 int tick_of(const QTreeWidgetItem* item);
-// A new row for the facts of one file, ticked.
+// A new row for the facts of one file, ticked, with an identity no row had
+// before.
 QTreeWidgetItem* make_row(const probe::FileFacts& facts);
 std::string text_of(const QTreeWidgetItem* item, int column);
+batch::RowId id_of(const QTreeWidgetItem* item);
 // The parts after the first of a joined row; none for one file.
 std::vector<std::string> further_parts_of(const QTreeWidgetItem* item);
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Numeric ids of the main window's controls and commands. A control or a menu
-// item is found by its id (MainWindow::control, MainWindow::action).
+// Numeric ids of the main window's controls and commands, each its own. A
+// control or a menu item is found by its id (MainWindow::control,
+// MainWindow::action).
 
 namespace app {
 
 enum ControlId : int {
-  kIdOk = 1,                // About box OK button; also the status bar of the main window
-  kIdStatusBar = 1,
+  kIdOk = 1,                // About box OK button
   kIdCancel = 2,            // "Cancel"
   kIdQuit = 3,              // "Quit"
   kIdPreviewArea = 1000,    // black frame holding the preview surface
@@ -45,6 +45,7 @@ enum ControlId : int {
   kIdDeinterlaceBox = 1032,    // "Deinterlace interlaced video"
   kIdKeepDateBox = 1033,       // "Keep recording date"
   kIdJoinBox = 1034,           // "Join spanned clips"
+  kIdStatusBar = 1035,         // the three-part status bar along the bottom edge
 };
 
 enum CommandId : int {

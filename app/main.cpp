@@ -11,16 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_thread.h"
 #include "app/commands.h"
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/preview_embed.h"
 #include "app/startup.h"
+#include "app/window_work.h"
 #include "batch/memory_policy.h"
+#include "engine/signals.h"
 
 int main(int argc, char** argv) {
   batch::set_memory_policy();
+  engine::set_up_process(false);
   // The preview draws into an X11 window: use X when the session has it.
   app::prefer_x11_platform();
   QApplication application(argc, argv);
@@ -41,10 +43,10 @@ int main(int argc, char** argv) {
   for (qsizetype i = 1; i < arguments.size(); ++i) paths.push_back(QFile::encodeName(arguments[i]).toStdString());
   app::add_paths(window, paths);
   const int code = QApplication::exec();
-  // A conversion still running ends its current file properly first; then
-  // the program ends without waiting for other threads and without tearing
-  // anything down under them.
-  app::finish_batch_before_exit(30000);
+  // A conversion still running ends its current file properly first (for
+  // at most 30 s); then the program ends without tearing anything down
+  // under a thread that might still run.
+  window.work().finish(30000);
   std::fflush(nullptr);
   std::_Exit(code);
 }

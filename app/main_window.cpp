@@ -8,28 +8,26 @@
 #include "app/commands.h"
 #include "app/ids.h"
 #include "app/ui_call.h"
-#include "engine/hooks.h"
+#include "app/window_work.h"
 
 namespace app {
 namespace {
 
-// The engine's error boxes come from the batch worker; they are shown on the
-// UI thread while the worker waits for the user to dismiss them.
-void install_message_box() {
-  engine::hooks().message_box = [](const std::string& text, const std::string& caption) {
-    const QString body = QString::fromStdString(text);
-    const QString title = QString::fromStdString(caption);
-    run_on_ui([&] { QMessageBox::critical(nullptr, title, body); });
-  };
+// A job's error box comes from the job's thread; it is shown on the UI
+// thread while that thread waits for the user to dismiss it.
+void show_error_box(const std::string& text, const std::string& caption) {
+  const QString body = QString::fromStdString(text);
+  const QString title = QString::fromStdString(caption);
+  run_on_ui([&] { QMessageBox::critical(nullptr, title, body); });
 }
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), work_(std::make_unique<WindowWork>()) {
   setWindowTitle(QStringLiteral("Clipmill V1.6"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  install_message_box();
+  job_display_.message_box = show_error_box;
   build_controls();
   build_menus();
   connect_commands();
@@ -38,7 +36,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
 }
 
-MainWindow::~MainWindow() = default;
+// A batch or an adding still running is cancelled and waited for while
+// every control still exists; their calls to the window are served
+// meanwhile.
+MainWindow::~MainWindow() { work_->finish(); }
 
 // The steps that run once the window exists, before it is first shown.
 void MainWindow::open_steps() {

@@ -7,23 +7,18 @@
 
 #include <QMainWindow>
 
-#include <atomic>
+#include <functional>
 #include <map>
+#include <memory>
+
+#include "batch/batch_window.h"
 
 class QAction;
 class QLabel;
 
 namespace app {
 
-// Flags the window shares with its worker threads.
-struct ShellFlags {
-  // No further file is to be added from the open-file dialog (Cancel sets,
-  // "Add MTS/M2TS file" clears; the open-file thread polls it).
-  std::atomic<bool> add_stop_requested{false};
-  // Save mode at the moment the window turned busy (set_busy).
-  std::atomic<bool> saved_beside_source{false};
-};
-ShellFlags& shell_flags();
+class WindowWork;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -40,11 +35,21 @@ class MainWindow : public QMainWindow {
   }
   // The menu item of a command id, or null.
   QAction* action(int command_id) const;
-  // Status bar (control 1) section 0, 1 or 2, or null.
+  // Status bar section 0, 1 or 2, or null.
   QLabel* status_part(int index) const;
 
   // Busy/idle switch; callable from any thread (hops to the UI thread).
+  // Each busy has its idle: while the batch or the adding of files still
+  // holds the window busy, the other's idle leaves it busy.
   void set_busy(bool busy);
+  // The idle half of set_busy as a call for the UI thread to make once a
+  // task on another thread has ended; nothing once the window is gone.
+  std::function<void()> idle_switch();
+  // The work on other threads: the batch and the adding of files (UI thread).
+  WindowWork& work() { return *work_; }
+  // How the jobs' error boxes and preview pictures reach this window; set
+  // while the window opens, read by the threads that add and convert.
+  batch::JobDisplay& job_display() { return job_display_; }
   // Carries out a command as if the user gave it (UI thread).
   void dispatch_command(int id);
 
@@ -71,6 +76,12 @@ class MainWindow : public QMainWindow {
   std::map<int, QWidget*> controls_;
   std::map<int, QAction*> actions_;
   bool saved_ = false;
+  int busy_holders_ = 0;             // set_busy(true) calls not yet undone (UI thread)
+  bool saved_beside_source_ = false;  // the save mode when the window turned busy (UI thread)
+  batch::JobDisplay job_display_;
+  // Declared last: destroyed first, its threads joined while every control
+  // still exists.
+  std::unique_ptr<WindowWork> work_;
 };
 
 }  // namespace app

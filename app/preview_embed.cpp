@@ -12,7 +12,6 @@
 #include "app/commands.h"
 #include "app/ids.h"
 #include "app/main_window.h"
-#include "engine/hooks.h"
 #include "preview/preview.h"
 
 namespace app {
@@ -54,10 +53,8 @@ int embed_preview(MainWindow& window) {
     delete surface;
     return -1;
   }
-  engine::hooks().show_preview_picture = [](const AVFrame* picture, const AVCodecContext* decoder) {
-    preview::show_preview_picture(picture, decoder);
-  };
-  engine::hooks().clear_preview = [] { preview::clear_preview(); };
+  window.job_display().show_preview_picture = preview::show_preview_picture;
+  window.job_display().clear_preview = preview::clear_preview;
   return 0;
 }
 

@@ -11,8 +11,8 @@ class MainWindow;
 // with QT_QPA_PLATFORM alone. Call before the QApplication is created.
 void prefer_x11_platform();
 
-// Creates the surface inside control 1000 and connects the engine's preview
-// hooks to it. Returns -1, silently, when there is no X11 window to draw in
+// Creates the surface inside control 1000 and makes it the window's job
+// display for pictures. Returns -1, silently, when there is no X11 window to draw in
 // (offscreen or Wayland platform) or SDL cannot start; 0 otherwise.
 int embed_preview(MainWindow& window);
 

@@ -18,7 +18,7 @@
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
-#include "batch/progress_state.h"
+#include "app/window_work.h"
 #include "presets/option_tables.h"
 
 namespace app {
@@ -106,7 +106,7 @@ void restore_choices(MainWindow& window) {
 
   const bool preview = reads_nonzero(read_setting(kSection, "preview"));
   window.control_as<QCheckBox>(kIdPreviewBox)->setChecked(preview);
-  batch::progress().preview.store(preview, std::memory_order_relaxed);
+  window.work().batch().set_preview(preview);
 
   restore_list(window, "preset");
 

@@ -10,17 +10,14 @@
 #include <QPushButton>
 
 #include "app/commands.h"
-#include "app/batch_thread.h"
 #include "app/folder_picker.h"
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
-#include "batch/progress_state.h"
+#include "app/window_work.h"
 
 namespace app {
 namespace {
-
-constexpr auto kRelaxed = std::memory_order_relaxed;
 
 bool is_preset_command(int id) { return id >= kCmdPresetMpeg2Hd && id <= kCmdPresetIphone; }
 
@@ -42,14 +39,12 @@ void MainWindow::connect_commands() {
 }
 
 void MainWindow::dispatch_command(int id) {
-  batch::ProgressState& flags = batch::progress();
   switch (id) {
     case kIdConvert:
       start_batch(*this);
       return;
     case kIdCancel:
-      shell_flags().add_stop_requested.store(true, kRelaxed);
-      cancel_batch();
+      work().cancel();
       return;
     case kIdQuit:
     case kCmdQuit:
@@ -68,10 +63,9 @@ void MainWindow::dispatch_command(int id) {
       choose_output_folder();
       return;
     case kIdPreviewBox:
-      flags.preview.store(control_as<QCheckBox>(kIdPreviewBox)->isChecked(), kRelaxed);
+      work().batch().set_preview(control_as<QCheckBox>(kIdPreviewBox)->isChecked());
       return;
     case kCmdAddFiles:
-      shell_flags().add_stop_requested.store(false, kRelaxed);
       start_add_files(*this);
       return;
     case kCmdAddFolder:

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The status bar (control 1): three sunken parts along the bottom edge of the
+// The status bar (kIdStatusBar): three sunken parts along the bottom edge of the
 // client area, ending at 250 pixels, at 110 pixels before the right edge and
 // at that edge.
 

@@ -1,52 +1,83 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What the batch worker and the progress monitor need of the main window:
-// the input list's rows, the status area and the busy switch. The window
-// implements it over its controls (every call complete before it returns);
-// tests implement it over plain values.
+// What the batch needs of the main window: the input list's rows by their
+// identity, the status area, the busy switch and the window's part of every
+// job's hooks. The window implements it over its controls (every call
+// complete before it returns); clipmill-convert and the tests over plain
+// values. The thread that runs the batch makes every call, except the job
+// display's, which the jobs' own threads call.
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/job.h"
 #include "presets/conversion_settings.h"
 
 namespace batch {
 
-// The status area and the current row's "Done" column, written by the
-// progress monitor while a file converts.
-class ProgressDisplay {
- public:
-  virtual ~ProgressDisplay() = default;
-  virtual void set_progress_bar(int percent) = 0;               // control 1002, 0..100
-  virtual void set_percent_text(const std::string& text) = 0;   // control 1005
-  virtual void set_statistics_text(const std::string& text) = 0;  // control 1006
-  virtual void set_done_text(int row, const std::string& text) = 0;  // column 3 of a row
+// A row's identity: given to the row when it enters the list and never
+// reused, so rows inserted or removed while a batch runs shift none of its
+// rows.
+using RowId = std::uint64_t;
+
+// What a row names for conversion.
+struct SourceRow {
+  std::string title;                        // names the output
+  std::string path;                         // the source's full path
+  std::vector<std::string> further_parts;   // the later parts of a joined recording
 };
 
-class BatchWindow : public ProgressDisplay {
+// How the window shows what a job hands it while it runs. Called on the
+// jobs' threads. Empty members: boxes go to stderr as "caption: text", no
+// preview is drawn.
+struct JobDisplay {
+  // A modal error box; returns once it is dismissed.
+  std::function<void(const std::string& text, const std::string& caption)> message_box;
+  // One decoded picture for the preview area.
+  std::function<void(const AVFrame* picture, const AVCodecContext* decoder)> show_preview_picture;
+  // Paints the preview area black.
+  std::function<void()> clear_preview;
+};
+
+class BatchWindow {
  public:
-  virtual int row_count() = 0;
-  // 0 ticked (to be converted), 1 unticked.
-  virtual int row_tick(int row) = 0;
-  virtual std::string row_title(int row) = 0;   // column 0
-  virtual std::string row_path(int row) = 0;    // column 4, the source's full path
-  // The parts of a joined recording after row_path, in order; none for a
-  // row of one file.
-  virtual std::vector<std::string> row_further_parts(int /*row*/) { return {}; }
-  virtual void scroll_to_row(int row) = 0;
-  virtual void set_processing_text(const std::string& text) = 0;  // control 1004
-  virtual void set_busy(bool busy) = 0;
-  // The row's outcome once its job ended: done column and tooltip.
-  virtual void set_row_outcome(int row, const std::string& done_text, const std::string& tooltip) = 0;
-  // The status bar's middle part: what the batch did, once it ended.
-  virtual void set_summary_text(const std::string& text) = 0;
+  virtual ~BatchWindow() = default;
+
+  // The ticked rows, top down, read once as the batch begins; the window
+  // turns busy in the same step, so no command changes the list in between.
+  // With no row ticked the window stays idle.
+  virtual std::vector<RowId> begin_batch() = 0;
+  // The window back to idle once the batch has ended.
+  virtual void end_batch() = 0;
+  // The row's title, path and parts as it is about to be converted; none
+  // when the row has left the list.
+  virtual std::optional<SourceRow> source_row(RowId row) = 0;
+  virtual void scroll_to_row(RowId row) = 0;
   // The user's choices as the controls show them now.
   virtual presets::ConversionSettings read_settings() = 0;
   // "Files at once": 1, 2, ... or 0 for "Auto". Read once per batch.
   virtual int files_at_once() { return 1; }
+
+  // The status area and the rows' "Done" column. A write to a row that has
+  // left the list does nothing.
+  virtual void set_processing_text(const std::string& text) = 0;   // control 1004
+  virtual void set_percent_text(const std::string& text) = 0;      // control 1005
+  virtual void set_progress_bar(int percent) = 0;                  // control 1002, 0..100
+  virtual void set_statistics_text(const std::string& text) = 0;   // control 1006
+  virtual void set_done_text(RowId row, const std::string& text) = 0;
+  // The row's outcome once its job ended: done column and tooltip.
+  virtual void set_row_outcome(RowId row, const std::string& done_text, const std::string& tooltip) = 0;
+  // The status bar's middle part: what the batch did, once it ended.
+  virtual void set_summary_text(const std::string& text) = 0;
   // Every finished job, with its whole outcome and its time in seconds, after
   // its row shows the outcome.
-  virtual void job_finished(int /*row*/, const engine::JobOutcome& /*outcome*/, double /*seconds*/) {}
+  virtual void job_finished(RowId /*row*/, const engine::JobOutcome& /*outcome*/, double /*seconds*/) {}
+
+  // The window's part of every job's hooks, asked once per batch.
+  virtual JobDisplay job_display() { return {}; }
 };
 
 }  // namespace batch

@@ -16,7 +16,7 @@ constexpr int kDvdNtscTarget = 8;  // 720x480: group of pictures of 18
 
 }  // namespace
 
-std::filesystem::path prepare_job(const JobChoices& choices, const std::filesystem::path& source,
+std::filesystem::path prepare_job(const presets::ConversionSettings& choices, const std::filesystem::path& source,
                                   const std::string& title, engine::JobSpec& spec,
                                   const std::set<std::filesystem::path>* reserved) {
   // An unknown format keeps the earlier codec choices and target; the text
@@ -58,26 +58,10 @@ std::filesystem::path prepare_job(const JobChoices& choices, const std::filesyst
   return output;
 }
 
-void read_recording_time(const JobChoices& choices, engine::JobSpec& spec) {
+void read_recording_time(const presets::ConversionSettings& choices, engine::JobSpec& spec) {
   spec.recording_time.reset();
   if (!choices.keep_recording_date) return;
   if (const auto when = probe::recording_time(spec.input_path)) spec.recording_time = when->seconds;
-}
-
-JobChoices job_choices(const presets::ConversionSettings& s) {
-  JobChoices c;
-  c.format = s.format;
-  c.width = s.width;
-  c.height = s.height;
-  c.fps = s.fps;
-  c.video_bitrate = s.video_bitrate;
-  c.audio_bitrate = s.audio_bitrate;
-  c.aspect = s.aspect;
-  c.save_beside_source = s.save_beside_source;
-  c.output_folder = s.output_folder;
-  c.deinterlace = s.deinterlace;
-  c.keep_recording_date = s.keep_recording_date;
-  return c;
 }
 
 }  // namespace batch

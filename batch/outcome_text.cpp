@@ -84,6 +84,18 @@ std::string outcome_tooltip(const JobOutcome& outcome) {
   return detail.empty() ? outcome_reason(outcome) : outcome_reason(outcome) + "\n(" + detail + ")";
 }
 
+BoxText alert_box(engine::JobAlert alert) {
+  switch (alert) {
+    case engine::JobAlert::encoder_refused:
+      return {"Error while opening codec for output. maybe incorrect parameters such as bit_rate, rate, width or height",
+              "Error"};
+    case engine::JobAlert::no_scaler:
+      return {"Conversion critical error. Can't get resampling context.", "Conversion Error"};
+    case engine::JobAlert::no_resampler: return {"Error: Can not resample audio channels (Hz)", "Error"};
+  }
+  return {"", ""};
+}
+
 void BatchCounts::add(const JobOutcome& outcome) {
   if (outcome.code == kJobRan) ++converted;
   else if (outcome.code == kJobCancelled) ++cancelled;

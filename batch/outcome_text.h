@@ -2,7 +2,7 @@
 #pragma once
 // A job's outcome in the words the window and clipmill-convert show: the
 // row's done text, the plain reason, the technical detail and the batch's
-// closing count.
+// closing count; and the boxes of a job's alerts.
 
 #include <string>
 
@@ -23,6 +23,13 @@ std::string outcome_detail(const JobOutcome& outcome);
 // The row's tooltip: the output's path for a converted or cancelled file,
 // the reason and its detail for a failed one.
 std::string outcome_tooltip(const JobOutcome& outcome);
+
+// The box that tells the user of a job's alert.
+struct BoxText {
+  const char* text;
+  const char* caption;
+};
+BoxText alert_box(engine::JobAlert alert);
 
 struct BatchCounts {
   int converted = 0, failed = 0, cancelled = 0;

@@ -3,21 +3,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
-#include <thread>
-
-#include "batch/progress_state.h"
 
 namespace batch {
 
-double elapsed_seconds() {
-  auto& p = batch::progress();
-  if (p.clock_running.load(std::memory_order_relaxed)) {
-    const uint32_t now = batch::millisecond_tick();
-    // Unsigned subtraction: correct across a wrap of the 32-bit tick.
-    p.elapsed_ms.store(now - p.job_start_time.load(std::memory_order_relaxed), std::memory_order_relaxed);
-  }
-  return p.elapsed_ms.load(std::memory_order_relaxed) / 1000.0;
+uint32_t millisecond_tick() {
+  using namespace std::chrono;
+  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+double seconds_between(uint32_t start_tick, uint32_t now_tick) {
+  // Unsigned subtraction: correct across a wrap of the 32-bit tick.
+  return static_cast<uint32_t>(now_tick - start_tick) / 1000.0;
 }
 
 int percent_done(int64_t position, int64_t size) {
@@ -43,38 +39,36 @@ int frames_per_second(int32_t frames, double seconds) {
 
 std::string statistics_text(int fps) { return "Statistics: " + std::to_string(fps) + " Fps"; }
 
-void show_progress(ProgressDisplay& display) {
-  auto& p = batch::progress();
-  const int percent = percent_done(p.progress_position.load(std::memory_order_relaxed),
-                                   p.input_size.load(std::memory_order_relaxed));
-  display.set_progress_bar(percent);
-  const std::string text = percent_text(percent);
-  display.set_percent_text(text);
-  display.set_done_text(p.current_row.load(std::memory_order_relaxed), text);
+void show_idle_status(BatchWindow& window) {
+  window.set_processing_text("Processing: ");
+  window.set_percent_text("0%");
+  window.set_statistics_text("");
+  window.set_progress_bar(0);
+}
 
+void show_progress(BatchWindow& window, std::span<const JobProgress> jobs, bool one_at_a_time,
+                   const BatchBytes& bytes) {
+  int64_t read = bytes.done;
+  int file_percent = 0;
   int fps = 0;
-  if (elapsed_seconds() != 0.0)
-    fps = frames_per_second(p.decoded_frame_count.load(std::memory_order_relaxed), elapsed_seconds());
-  display.set_statistics_text(statistics_text(fps));
-}
-
-bool wait_period_while(const std::atomic<bool>& flag, std::atomic<bool>* wake) {
-  // The flag is looked at every 10 ms: an atomic load, cheaper than a
-  // condition that every writer of the flag would have to signal.
-  constexpr auto kSlice = std::chrono::milliseconds(10);
-  const auto until = std::chrono::steady_clock::now() + kMonitorPeriod;
-  while (flag.load(std::memory_order_relaxed)) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= until || (wake && wake->exchange(false, std::memory_order_relaxed))) return true;
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kSlice, until - now));
+  for (const JobProgress& job : jobs) {
+    file_percent = percent_done(job.position, job.size);
+    window.set_done_text(job.row, percent_text(file_percent));
+    read += std::min(job.position, job.source_bytes);
+    fps += frames_per_second(job.frames, job.seconds);
   }
-  return false;
+  const int percent = one_at_a_time ? file_percent : percent_done(read, bytes.total);
+  window.set_progress_bar(percent);
+  window.set_percent_text(percent_text(percent));
+  window.set_statistics_text(statistics_text(fps));
 }
 
-int progress_monitor(ProgressDisplay& display) {
-  auto& running = batch::progress().conversion_running;
-  while (running.load(std::memory_order_relaxed) && wait_period_while(running)) show_progress(display);
-  return 0;
+void show_processing(BatchWindow& window, std::span<const std::string> running_titles, std::string& shown) {
+  const size_t running = running_titles.size();
+  const std::string text = running > 1 ? "Processing: " + std::to_string(running) + " files"
+                                       : "Processing: " + (running ? running_titles.front() : std::string());
+  if (text != shown) window.set_processing_text(text);
+  shown = text;
 }
 
 }  // namespace batch

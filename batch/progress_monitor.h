@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The job clock and the progress monitor: one monitor per converted file
-// polls the engine's counters every 90 ms and writes the bar, the percent
-// texts and the statistics line.
+// The status area while a batch runs, written by the batch's thread from the
+// running jobs' counters: after every change of the running jobs and every
+// kMonitorPeriod in between.
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "batch/batch_window.h"
@@ -15,16 +15,11 @@ namespace batch {
 
 constexpr std::chrono::milliseconds kMonitorPeriod{90};
 
-// Waits one monitor period, or less once `flag` has become false: a
-// finished job does not wait out the rest of a period before the next
-// file starts or the batch ends. False when the flag is false. A `wake`
-// flag found set is cleared and ends the wait early (true).
-bool wait_period_while(const std::atomic<bool>& flag, std::atomic<bool>* wake = nullptr);
-
-// Job time in seconds: measured from job_start_time while the clock runs
-// (unsigned 32-bit difference, so a tick wrap-around is harmless), otherwise
-// the last measured value, frozen until the next job.
-double elapsed_seconds();
+// Monotonic millisecond tick; wraps at 2^32.
+uint32_t millisecond_tick();
+// Seconds from one tick to a later one: the unsigned 32-bit difference, so
+// a wrap of the tick in between is harmless.
+double seconds_between(uint32_t start_tick, uint32_t now_tick);
 
 // Percent of the input read: position / size in single precision, times 100
 // in single precision, floored; 99 is shown as 100; 0 when size is 0. Kept
@@ -37,11 +32,37 @@ int frames_per_second(int32_t frames, double seconds);
 // "Statistics: 31 Fps".
 std::string statistics_text(int fps);
 
-// One display update from the shared counters (steps 4 to 8 of a poll).
-void show_progress(ProgressDisplay& display);
+// The status area as it stands between files: "Processing: ", "0%", no
+// statistics, the bar at 0.
+void show_idle_status(BatchWindow& window);
 
-// Thread body: polls every kMonitorPeriod until conversion_running is false.
-// Returns 0.
-int progress_monitor(ProgressDisplay& display);
+// The bytes of a batch of several files at once: all its ticked rows', and
+// those of the rows whose jobs ended.
+struct BatchBytes {
+  int64_t total = 0;
+  int64_t done = 0;
+};
+
+// What a running job has done so far, as its counters showed it.
+struct JobProgress {
+  RowId row = 0;
+  int64_t position = 0;      // bytes of the source read
+  int64_t size = 0;          // bytes of the source, as the job measured them
+  int64_t source_bytes = 0;  // its share of BatchBytes::total
+  int32_t frames = 0;        // pictures decoded
+  double seconds = 0;        // since the conversion started
+};
+
+// One update from the running jobs: each running row's percent in its
+// "Done" column; the bar and the percent text with the running file's
+// percent when `one_at_a_time`, else with the share of the batch's bytes
+// read; the statistics line with the pictures per second of all running
+// jobs.
+void show_progress(BatchWindow& window, std::span<const JobProgress> jobs, bool one_at_a_time,
+                   const BatchBytes& bytes);
+// "Processing: " and the title of the one running file, or the number of
+// files running; written only when it differs from `shown`, which it
+// updates.
+void show_processing(BatchWindow& window, std::span<const std::string> running_titles, std::string& shown);
 
 }  // namespace batch

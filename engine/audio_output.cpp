@@ -82,7 +82,7 @@ bool ensure_resampler(Job& job, OutputStream& ost, const AVCodecContext* enc, co
   ost.resampler = make_converter(enc, in, in_rate, true);
   if (!ost.resampler) {
     ost.resampler_failed = true;
-    show_message_box(job, "Error: Can not resample audio channels (Hz)", "Error");
+    show_message_box(job, JobAlert::no_resampler);
     return false;
   }
   return true;

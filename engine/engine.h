@@ -89,7 +89,7 @@ bool stop_asked(const Job& job);
 int64_t release_files(Job& job);
 
 // ---- the job's ways out ---------------------------------------------------------
-// The message box hook, or "caption: text" on stderr without one.
-void show_message_box(const Job& job, const std::string& text, const std::string& caption);
+// Tells the user of `alert` through the job's message box hook, if it has one.
+void show_message_box(const Job& job, JobAlert alert);
 
 }  // namespace engine

@@ -7,9 +7,6 @@
 
 #include <sys/stat.h>
 
-#include <csignal>
-#include <cstdio>
-
 #include "engine/engine.h"
 #include "engine/signals.h"
 
@@ -52,12 +49,8 @@ Job::~Job() {
   carry->kept->options = std::move(options);
 }
 
-void show_message_box(const Job& job, const std::string& text, const std::string& caption) {
-  if (job.hooks.message_box) {
-    job.hooks.message_box(text, caption);
-    return;
-  }
-  std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+void show_message_box(const Job& job, JobAlert alert) {
+  if (job.hooks.message_box) job.hooks.message_box(alert);
 }
 
 bool stop_asked(const Job& job) {
@@ -127,9 +120,6 @@ void reset_counters(Job& job, int64_t input_size) {
 }  // namespace
 
 JobOutcome convert(const JobSpec& spec, JobHooks& hooks) {
-  // A write past the account's file-size limit would end the process with
-  // SIGXFSZ; ignored, it fails with EFBIG and only this job fails.
-  std::signal(SIGXFSZ, SIG_IGN);
   Job job(spec, hooks);
   JobOutcome outcome;
   outcome.output_path = spec.output_path;

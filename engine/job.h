@@ -59,18 +59,28 @@ struct JobCounters {
 
 struct CarryOver;
 
-// The job's ways out. Every member may be left empty: no box goes to
-// stderr, no preview is drawn, no stop is asked, counters are kept inside.
+// The failures a job tells the user of at once, while it goes on to its end:
+// an encoder that refused its settings, a picture scaler or an audio
+// resampler that could not be made. The words the user reads are the
+// caller's; the job's outcome carries the library's code as well.
+enum class JobAlert { encoder_refused, no_scaler, no_resampler };
+
+// The job's ways out. Every member may be left empty: no one is told of an
+// alert, no preview is drawn, no stop is asked, counters are kept inside.
 struct JobHooks {
-  // A modal error box; returns when dismissed. Called on the job's thread.
-  std::function<void(const std::string& text, const std::string& caption)> message_box;
-  // One decoded picture for the preview (the decoder gives size, format, aspect).
+  // Tells the user of `alert` (a modal box) and returns once it is
+  // dismissed. Called on the job's thread.
+  std::function<void(JobAlert alert)> message_box;
+  // One decoded picture for the preview (the decoder gives size, format,
+  // aspect). Called on the thread that decodes.
   std::function<void(const AVFrame* picture, const AVCodecContext* decoder)> show_preview_picture;
   // Paints the preview black; called at the job's end.
   std::function<void()> clear_preview;
   const std::atomic<bool>* stop = nullptr;        // Cancel: polled once per packet
   const std::atomic<bool>* preview = nullptr;     // show pictures while true
-  std::atomic<int>* preview_countdown = nullptr;  // pictures before the next shown; runs across jobs
+  // Decoded pictures before the next shown one: the job counts it down per
+  // picture and sets it back to 10 when it shows one; it runs across jobs.
+  std::atomic<int>* preview_countdown = nullptr;
   JobCounters* counters = nullptr;                // the job's published progress
   // Settings kept from one job to the next (the carry-over); null:
   // the job starts from a fresh engine's settings.

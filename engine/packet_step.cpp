@@ -42,8 +42,10 @@ void advance_audio_clock(InputStream& ist, const AVFrame* frame) {
 void note_picture(Job& job, const InputStream& ist, const AVFrame* frame) {
   const JobHooks& hooks = job.hooks;
   const int left = hooks.preview_countdown ? hooks.preview_countdown->fetch_sub(1, std::memory_order_relaxed) - 1 : 1;
-  if (hooks.preview && hooks.preview->load(std::memory_order_relaxed) && left <= 0 && hooks.show_preview_picture)
+  if (hooks.preview && hooks.preview->load(std::memory_order_relaxed) && left <= 0 && hooks.show_preview_picture) {
+    hooks.preview_countdown->store(10, std::memory_order_relaxed);
     hooks.show_preview_picture(frame, ist.decoder);
+  }
   job.counters.decoded_frame_count.fetch_add(1, std::memory_order_relaxed);
 }
 

@@ -12,9 +12,6 @@ namespace engine {
 
 namespace {
 
-constexpr const char* kScalerText = "Conversion critical error. Can't get resampling context.";
-constexpr const char* kScalerCaption = "Conversion Error";
-
 AVMediaType media_type(const InputStream& ist) { return ist.stream->codecpar->codec_type; }
 
 // Whether the stream says what it carries: pictures with a size, sound with
@@ -77,7 +74,7 @@ int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
       if (ost.rescale_needed) {
         stage.scaler = make_scaler(stage.scaled_source, stage.target, job.settings.scaler_flags);
         if (!stage.scaler) {
-          show_message_box(job, kScalerText, kScalerCaption);
+          show_message_box(job, JobAlert::no_scaler);
           return -1;
         }
       }

@@ -3,6 +3,10 @@
 
 #include <csignal>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace engine {
 
 namespace {
@@ -22,15 +26,18 @@ extern "C" void on_termination_signal(int number) {
 
 }  // namespace
 
-void install_termination_handlers() {
-  conversions_active.fetch_add(1, std::memory_order_relaxed);
+void set_up_process(bool quiet) {
   struct sigaction action {};
   action.sa_handler = on_termination_signal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;  // other threads' blocking calls go on
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  std::signal(SIGXFSZ, SIG_IGN);
+  av_log_set_level(quiet ? AV_LOG_QUIET : AV_LOG_INFO);
 }
+
+void begin_conversion_signals() { conversions_active.fetch_add(1, std::memory_order_relaxed); }
 
 void end_conversion_signals() {
   if (conversions_active.fetch_sub(1, std::memory_order_relaxed) != 1) return;

@@ -12,10 +12,6 @@ namespace engine {
 
 namespace {
 
-constexpr const char* kOpenText =
-    "Error while opening codec for output. maybe incorrect parameters such as bit_rate, rate, width or height";
-constexpr const char* kOpenCaption = "Error";
-
 // Ends a failed setup: closes whatever was opened and frees the run.
 int fail(Job& job, Run& run, int result) {
   close_run_codecs(job, run);
@@ -66,7 +62,7 @@ int transcode(Job& job) {
     }
     if (const int opened = ost.encoder->open(d); opened < 0) {
       note_error(job, Stage::open_encoder, opened);
-      show_message_box(job, kOpenText, kOpenCaption);
+      show_message_box(job, JobAlert::encoder_refused);
       return fail(job, run, -1);
     }
     if (avcodec_parameters_from_context(ost.stream->codecpar, c) < 0 || copy_coded_side_data(c, ost.stream) < 0) {
@@ -117,7 +113,7 @@ int transcode(Job& job) {
     AVFormatContext* oc = t.output_files[f]->context.get();
     av_dump_format(oc, f, oc->url, 1);
   }
-  install_termination_handlers();
+  begin_conversion_signals();
   const int result = run_read_loop(job, run);
   // 11. The loop's finish step released the run; this covers a loop that
   // returned early.

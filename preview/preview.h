@@ -32,9 +32,8 @@ int create_preview_window(unsigned long native_window, int width, int height);
 // Paints the whole surface black; nothing without a surface.
 void clear_preview();
 
-// Shows one decoded picture letterboxed and sets the engine's preview
-// countdown back to 10. A picture that cannot be converted (no overlay, no
-// scaler) is not shown.
+// Shows one decoded picture letterboxed. A picture that cannot be converted
+// (no overlay, no scaler) is not shown.
 void show_preview_picture(const AVFrame* picture, const AVCodecContext* decoder);
 
 // Puts the surface's last content on screen again, for when the area was

@@ -13,7 +13,6 @@
 #include <string>
 
 #include "engine/av_ptr.h"
-#include "engine/hooks.h"
 #include "preview/preview.h"
 
 #include <SDL/SDL.h>
@@ -129,7 +128,6 @@ void refresh_preview() {
 }
 
 void show_preview_picture(const AVFrame* picture, const AVCodecContext* decoder) {
-  engine::preview_countdown().store(10, std::memory_order_relaxed);
   State& s = state();
   std::lock_guard lock(s.mutex);
   if (!s.surface || !picture || !decoder) return;

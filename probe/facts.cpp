@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "engine/av_ptr.h"
-#include "engine/hooks.h"
 #include "probe/mediainfo.h"
 #include "probe/probe.h"
 #include "probe/recording_time.h"
@@ -25,7 +24,6 @@ bool is_regular_file(const std::string& path) {
 }  // namespace
 
 int probe_duration(const std::string& path) {
-  engine::clear_preview();
   if (!is_regular_file(path)) return 0;
 
   AVFormatContext* raw = nullptr;

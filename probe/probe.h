@@ -18,8 +18,7 @@ bool accepts_path(std::string_view path);
 std::string title_of(std::string_view path);
 
 // Playing time of the container in whole seconds, 0 when the file cannot be
-// opened or analysed or reports no duration. Clears the preview area first
-// (the engine's clear_preview hook).
+// opened or analysed or reports no duration.
 int probe_duration(const std::string& path);
 
 // "%.2d:%.2d" of minutes and seconds; minutes are not limited (6000 s give

@@ -2,6 +2,8 @@
 // Whole batches in the real main window (offscreen): files added through the
 // list, a preset picked, "Convert!", and the results checked as a user would.
 
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,14 +14,16 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 
-#include "app/batch_thread.h"
+#include "app/commands.h"
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/tests/app_test_env.h"
-#include "batch/progress_state.h"
+#include "app/window_work.h"
 #include "testsupport/media.h"
 #include "testsupport/output_checks.h"
 
@@ -32,10 +36,54 @@ namespace rows = app::file_list;
 
 constexpr int kBatchTimeoutMs = 300000;
 
+// Stands in for the preview area: holds each picture the window is handed
+// until the test lets it pass, so the test acts while a file is half
+// converted.
+class PictureGate {
+ public:
+  // The picture's thread.
+  void hold() {
+    std::unique_lock lock(mutex_);
+    const int number = ++arrived_;
+    passed_.wait(lock, [&] { return open_ || passed_count_ >= number; });
+  }
+  // The UI thread: serves its events until a picture is held.
+  bool wait_for_picture() {
+    return apptest::pump_until(
+        [&] {
+          std::lock_guard lock(mutex_);
+          return arrived_ > passed_count_;
+        },
+        kBatchTimeoutMs);
+  }
+  void pass() {
+    {
+      std::lock_guard lock(mutex_);
+      ++passed_count_;
+    }
+    passed_.notify_all();
+  }
+  // Every picture passes from now on.
+  void open() {
+    {
+      std::lock_guard lock(mutex_);
+      open_ = true;
+    }
+    passed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable passed_;
+  int arrived_ = 0, passed_count_ = 0;
+  bool open_ = false;
+};
+
 class BatchWindow : public ::testing::Test {
  protected:
   fs::path dir;
   std::unique_ptr<MainWindow> window;
+  PictureGate gate;
 
   void SetUp() override {
     apptest::fresh_config_home();
@@ -53,13 +101,11 @@ class BatchWindow : public ::testing::Test {
     list->setCurrentIndex(list->findText(QString::fromLatin1(choice)));
   }
   void TearDown() override {
-    if (app::batch_running()) {
-      window->dispatch_command(app::kIdCancel);
-      apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs);
-    }
-    window.reset();
+    gate.open();
+    window.reset();  // cancels a batch still running and waits for it
     fs::remove_all(dir);
   }
+  bool running() const { return window->work().batch_running(); }
 
   // Adds a copy of `clip` named `name`; new files enter at the top.
   void add(const fs::path& clip, const std::string& name) {
@@ -72,18 +118,27 @@ class BatchWindow : public ::testing::Test {
     emit list->activated(position);
   }
   void wait_for_batch_end() {
-    ASSERT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, kBatchTimeoutMs));
+    ASSERT_TRUE(apptest::pump_until([&] { return !running(); }, kBatchTimeoutMs));
   }
   void convert_and_wait() {
     window->dispatch_command(app::kIdConvert);
     wait_for_batch_end();
   }
-  // "Convert!", then waits until `row` converts with more than `frames` pictures decoded.
-  void convert_until_row_runs(int row, int frames) {
+  // "Convert!" with the preview on, then holds the conversion of the row
+  // titled `title` at one of its pictures.
+  void convert_until_held_in(const std::string& title) {
+    window->job_display().show_preview_picture = [this](const AVFrame*, const AVCodecContext*) { gate.hold(); };
+    if (!window->control_as<QCheckBox>(app::kIdPreviewBox)->isChecked())
+      window->control_as<QCheckBox>(app::kIdPreviewBox)->click();
     window->dispatch_command(app::kIdConvert);
-    auto& p = batch::progress();
-    ASSERT_TRUE(apptest::pump_until(
-        [&] { return p.current_row == row && p.clock_running && p.decoded_frame_count > frames; }, kBatchTimeoutMs));
+    for (;;) {
+      ASSERT_TRUE(gate.wait_for_picture());
+      // Between files the processing text names none; the held file's
+      // title follows at once.
+      ASSERT_TRUE(apptest::pump_until([&] { return text(app::kIdProcessingText) != "Processing: "; }));
+      if (text(app::kIdProcessingText) == "Processing: " + title) return;
+      gate.pass();
+    }
   }
   std::string text(int id) { return window->control_as<QLabel>(id)->text().toStdString(); }
   bool idle() {
@@ -96,7 +151,6 @@ class BatchWindow : public ::testing::Test {
     EXPECT_EQ(text(app::kIdStatisticsText), "");
     EXPECT_EQ(window->control_as<QProgressBar>(app::kIdProgressBar)->value(), 0);
     EXPECT_TRUE(idle());
-    EXPECT_FALSE(batch::progress().conversion_running);
   }
   void untick(int row) {
     auto* list = window->control_as<QTreeWidget>(app::kIdFileList);
@@ -104,11 +158,24 @@ class BatchWindow : public ::testing::Test {
     rows::toggle_focused_tick(*window);
     ASSERT_EQ(rows::row_tick(*window, row), 1);
   }
+  std::string tip(int row) {
+    return window->control_as<QTreeWidget>(app::kIdFileList)->topLevelItem(row)->toolTip(rows::kTitle).toStdString();
+  }
   std::vector<std::string> outputs() {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir / "out")) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+  }
+};
+
+// Records every change of a widget's enabled state.
+class EnabledChanges : public QObject {
+ public:
+  std::vector<bool> states;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::EnabledChange) states.push_back(static_cast<QWidget*>(watched)->isEnabled());
+    return false;
   }
 };
 
@@ -140,7 +207,7 @@ TEST_F(BatchWindow, TwoCamcorderClipsWithAPresetGiveTwoValidFiles) {
   ASSERT_TRUE(apptest::pump_until(
       [&] {
         seen_busy = seen_busy || !window->control(app::kIdConvert)->isEnabled();
-        return !app::batch_running();
+        return !running();
       },
       kBatchTimeoutMs));
   EXPECT_TRUE(seen_busy);
@@ -178,10 +245,11 @@ TEST_F(BatchWindow, FormatChangedDuringTheBatchAppliesToTheNextRow) {
   add(clip, "later.mpg");
   add(clip, "sooner.mpg");
   pick_preset(2);  // Avi
-  convert_until_row_runs(0, -1);
+  convert_until_held_in("sooner.mpg");
   auto* format = window->control_as<QComboBox>(app::kIdFormatList);
   format->setCurrentIndex(1);  // "FLV"
   emit format->activated(1);
+  gate.open();
   wait_for_batch_end();
   EXPECT_EQ(outputs(), (std::vector<std::string>{"later.flv", "sooner.avi"}));
   EXPECT_EQ(testsupport::probe(dir / "out" / "sooner.avi").first("video")->codec_name, "msmpeg4v2");
@@ -199,8 +267,9 @@ TEST_F(BatchWindow, RowsTellEachOutcomeAndCancelConvertsNoFurtherRow) {
   add(bad, "bad.mts");
   add(clip, "one.mpg");
   pick_preset(10);  // "iPod format": MP4 320x240
-  convert_until_row_runs(2, 5);
+  convert_until_held_in("two.mpg");
   window->control_as<QPushButton>(app::kIdCancel)->click();
+  gate.open();
   wait_for_batch_end();
 
   EXPECT_EQ(outputs(), (std::vector<std::string>{"one.mp4", "two.mp4"}));
@@ -210,8 +279,6 @@ TEST_F(BatchWindow, RowsTellEachOutcomeAndCancelConvertsNoFurtherRow) {
   EXPECT_LT(two.duration, one.duration - 0.2);
   EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "two.mp4"));
 
-  auto* list = window->control_as<QTreeWidget>(app::kIdFileList);
-  auto tip = [&](int row) { return list->topLevelItem(row)->toolTip(rows::kTitle).toStdString(); };
   EXPECT_EQ(rows::row_text(*window, 0, rows::kDone), "100 %");
   EXPECT_EQ(tip(0).rfind((dir / "out" / "one.mp4").string() + "\n", 0), 0u) << tip(0);
   EXPECT_EQ(rows::row_text(*window, 1, rows::kDone), "Failed");
@@ -278,7 +345,7 @@ TEST_F(BatchWindow, ConvertWithNothingTickedDoesNothing) {
   ASSERT_TRUE(apptest::pump_until(
       [&] {
         seen_busy = seen_busy || !idle();
-        return !app::batch_running();
+        return !running();
       },
       kBatchTimeoutMs));
   EXPECT_FALSE(seen_busy);
@@ -292,8 +359,9 @@ TEST_F(BatchWindow, ASecondConvertWhileABatchRunsStartsNoSecondBatch) {
   add(clip, "two.mpg");
   add(clip, "one.mpg");
   pick_preset(7);  // FLV
-  convert_until_row_runs(0, -1);
-  window->dispatch_command(app::kIdConvert);  // e.g. between two rows, when the window is idle
+  convert_until_held_in("one.mpg");
+  window->dispatch_command(app::kIdConvert);  // as Enter would, whatever the button shows
+  gate.open();
   wait_for_batch_end();
   EXPECT_EQ(outputs(), (std::vector<std::string>{"one.flv", "two.flv"}));
   EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "one.flv"));
@@ -305,15 +373,47 @@ TEST_F(BatchWindow, ConvertRightAfterCancelDoesNotUndoTheCancel) {
   add(clip, "two.mpg");
   add(clip, "one.mpg");
   pick_preset(7);  // FLV
-  convert_until_row_runs(0, 5);
+  convert_until_held_in("one.mpg");
   window->dispatch_command(app::kIdCancel);
-  window->dispatch_command(app::kIdConvert);  // before the worker has looked at its flag
+  window->dispatch_command(app::kIdConvert);  // before the batch has looked at its flag
+  gate.open();
   wait_for_batch_end();
   EXPECT_EQ(outputs(), (std::vector<std::string>{"one.flv"}));
   expect_status_reset_and_idle();
 }
 
-}  // namespace
+// One file at a time, the list stays locked from the first file to the end
+// of the last (no idle moment between files), and a file handed to the
+// window mid-batch (as a second start hands its files over) shifts no row
+// of the batch: every row converts once into its own file, the new one
+// waits for the next batch.
+TEST_F(BatchWindow, OneAtATimeTheListStaysLockedAndNoRowShifts) {
+  const fs::path clip = testsupport::mpeg2_ps_clip(2.0);
+  add(clip, "c.mpg");
+  add(clip, "b.mpg");
+  add(clip, "a.mpg");
+  pick_preset(2);  // "Avi (Low quality)"
+  EnabledChanges list_changes;
+  window->control(app::kIdFileList)->installEventFilter(&list_changes);
+  convert_until_held_in("a.mpg");
+  for (int id : {app::kCmdAddFiles, app::kCmdAddFolder, app::kCmdClearList, app::kCmdSelectAll})
+    EXPECT_FALSE(window->action(id)->isEnabled()) << id;
+  fs::copy_file(clip, dir / "in" / "d.mpg");
+  app::add_paths(*window, {(dir / "in" / "d.mpg").string()});
+  ASSERT_EQ(rows::row_text(*window, 0, rows::kTitle), "d.mpg");
+  gate.open();
+  wait_for_batch_end();
+
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
+  EXPECT_EQ(rows::row_text(*window, 0, rows::kDone), "0 %");
+  for (int row = 1; row <= 3; ++row) {
+    EXPECT_EQ(rows::row_text(*window, row, rows::kDone), "100 %") << row;
+    const std::string name = rows::row_text(*window, row, rows::kTitle);
+    EXPECT_EQ(tip(row).rfind((dir / "out" / fs::path(name).replace_extension(".avi")).string(), 0), 0u) << tip(row);
+  }
+  EXPECT_EQ(list_changes.states, (std::vector<bool>{false, true}));
+  expect_status_reset_and_idle();
+}
 
 // Closing the window while a file converts: the file in progress still gets
 // its trailer before the program ends, and no further row starts.
@@ -322,11 +422,14 @@ TEST_F(BatchWindow, ClosingDuringAConversionFinishesTheCurrentFileFirst) {
   add(clip, "second.mpg");
   add(clip, "first.mpg");
   pick_preset(10);  // "iPod format": MP4, whose index is written only by the trailer
-  convert_until_row_runs(0, 5);
+  convert_until_held_in("first.mpg");
   window->close();
-  app::finish_batch_before_exit(kBatchTimeoutMs);
+  gate.open();
+  EXPECT_TRUE(window->work().finish(kBatchTimeoutMs));
 
-  EXPECT_FALSE(app::batch_running());
+  EXPECT_FALSE(running());
   EXPECT_EQ(outputs(), (std::vector<std::string>{"first.mp4"}));
   EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "first.mp4"));
 }
+
+}  // namespace

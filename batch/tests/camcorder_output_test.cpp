@@ -29,7 +29,7 @@ class Camcorder : public ::testing::Test {
   // Converts `source` as the window would, into `name`'s folder.
   engine::JobOutcome convert(const fs::path& source, const std::string& format, int width, int height,
                              const std::string& folder, bool deinterlace, bool keep_date) {
-    batch::JobChoices c;
+    presets::ConversionSettings c;
     c.format = format;
     c.width = width;
     c.height = height;
@@ -37,7 +37,7 @@ class Camcorder : public ::testing::Test {
     c.video_bitrate = 8000000;
     c.audio_bitrate = 128000;
     c.save_beside_source = false;
-    c.output_folder = dir / folder;
+    c.output_folder = (dir / folder).string();
     c.deinterlace = deinterlace;
     c.keep_recording_date = keep_date;
     fs::create_directories(c.output_folder);

@@ -11,7 +11,6 @@
 #include "batch/conversion_job.h"
 #include "batch/job_setup.h"
 #include "engine/engine.h"
-#include "engine/hooks.h"
 #include "engine/state.h"
 #include "testsupport/media.h"
 
@@ -57,7 +56,7 @@ TEST_P(Corpus, ConvertsOrFailsCleanly) {
   ASSERT_TRUE(fs::exists(source)) << source;
 
   const auto dir = testsupport::temp_dir("corpus");
-  batch::JobChoices c;
+  presets::ConversionSettings c;
   c.format = format;
   c.width = std::string(format) == "h.263" ? 176 : 720;
   c.height = std::string(format) == "h.263" ? 144 : 576;
@@ -65,15 +64,15 @@ TEST_P(Corpus, ConvertsOrFailsCleanly) {
   c.video_bitrate = 2000000;
   c.audio_bitrate = 192000;
   c.save_beside_source = false;
-  c.output_folder = dir;
+  c.output_folder = dir.string();
   const auto output = batch::prepare_job(c, source, name, spec);
 
-  // A bad file may bring up the engine's error box once, never a stream of them.
+  // A bad file may bring up an error box once, never a stream of them.
   int boxes = 0;
-  engine::hooks().message_box = [&boxes](const std::string&, const std::string&) { ++boxes; };
+  engine::JobHooks hooks;
+  hooks.message_box = [&boxes](engine::JobAlert) { ++boxes; };
   const auto start = std::chrono::steady_clock::now();
-  const int result = batch::convert_file(spec).code;
-  engine::hooks().message_box = nullptr;
+  const int result = batch::convert_file(spec, hooks).code;
   EXPECT_LE(boxes, 1);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_LT(seconds, 60.0);

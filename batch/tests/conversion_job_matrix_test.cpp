@@ -76,7 +76,7 @@ TEST_P(Conformance, ResultIsAValidFileOfTheFormat) {
   const auto& [f, which] = GetParam();
   const auto source = source_clip(which);
   const auto dir = testsupport::temp_dir(std::string("matrix_") + f.name);
-  batch::JobChoices c;
+  presets::ConversionSettings c;
   c.format = f.format;
   c.width = f.width;
   c.height = f.height;
@@ -85,7 +85,7 @@ TEST_P(Conformance, ResultIsAValidFileOfTheFormat) {
   c.audio_bitrate = 128000;
   c.aspect = 2;
   c.save_beside_source = false;
-  c.output_folder = dir;
+  c.output_folder = dir.string();
   const auto output = batch::prepare_job(c, source, source.filename().string(), spec);
   ASSERT_EQ(batch::convert_file(spec).code, batch::kJobRan);
 

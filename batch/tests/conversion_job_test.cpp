@@ -12,7 +12,6 @@
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
 #include "engine/engine.h"
-#include "batch/progress_state.h"
 #include "testsupport/media.h"
 
 namespace {
@@ -32,7 +31,7 @@ class ConversionJob : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
 
   fs::path prepare(const fs::path& source, const std::string& format = "avi", const fs::path& folder = {}) {
-    batch::JobChoices c;
+    presets::ConversionSettings c;
     c.format = format;
     c.width = 320;
     c.height = 240;
@@ -40,14 +39,8 @@ class ConversionJob : public ::testing::Test {
     c.video_bitrate = 1000000;
     c.audio_bitrate = 128000;
     c.save_beside_source = false;
-    c.output_folder = folder.empty() ? dir : folder;
+    c.output_folder = (folder.empty() ? dir : folder).string();
     return batch::prepare_job(c, source, source.filename().string(), spec);
-  }
-
-  // What every outcome leaves: the flags down.
-  void expect_released() {
-    EXPECT_FALSE(batch::progress().conversion_running.load());
-    EXPECT_FALSE(batch::progress().clock_running.load());
   }
 
   fs::path dir;
@@ -79,7 +72,6 @@ TEST_P(BadSources, FailWithTheirReasonAndLeaveNoFile) {
   EXPECT_EQ(batch::done_text(outcome), "Failed");
   EXPECT_EQ(batch::outcome_reason(outcome), GetParam().reason);
   EXPECT_FALSE(fs::exists(output)) << output;
-  expect_released();
   if (kind == "text") {
     EXPECT_EQ(read_all(source), "this is not a video\n");
   }
@@ -105,7 +97,6 @@ TEST_F(ConversionJob, VanishedOutputFolderFailsOnlyThatRow) {
   EXPECT_EQ(outcome.code, batch::kJobNoOutput);
   EXPECT_EQ(batch::outcome_reason(outcome), "The folder cannot be written");
   EXPECT_FALSE(fs::exists(gone));
-  expect_released();
   const auto good = prepare(source);
   EXPECT_EQ(batch::convert_file(spec).code, batch::kJobRan);
   EXPECT_TRUE(testsupport::decodes_fully(good));
@@ -121,8 +112,7 @@ TEST_F(ConversionJob, ExistingFileAtTheOutputNameIsLeftAlone) {
     spec.output_path = existing.string();
     EXPECT_NE(batch::convert_file(spec).code, batch::kJobRan);
     EXPECT_EQ(read_all(existing), "keep");
-    expect_released();
-  }
+    }
 }
 
 TEST_F(ConversionJob, ExtensionWithoutContainerGivesCode1AndClosesTheInput) {
@@ -130,7 +120,6 @@ TEST_F(ConversionJob, ExtensionWithoutContainerGivesCode1AndClosesTheInput) {
   const auto bad = prepare(source, "nosuchcontainer");
   EXPECT_EQ(batch::convert_file(spec).code, batch::kJobNoOutput);
   EXPECT_FALSE(fs::exists(bad));
-  expect_released();
 
   // The input of the failed job takes no part in the next one.
   const auto good = prepare(source, "avi");
@@ -144,25 +133,27 @@ TEST_F(ConversionJob, ExtensionWithoutContainerGivesCode1AndClosesTheInput) {
 TEST_F(ConversionJob, SecondJobStartsWithCleanCountersAndTables) {
   const auto first = testsupport::avchd_clip(2.0);
   const auto second = testsupport::mpeg2_ps_clip(1.0);
+  engine::JobCounters counters;
+  std::atomic<bool> stop{false};
+  engine::JobHooks hooks;
+  hooks.counters = &counters;
+  hooks.stop = &stop;
   prepare(first, "mp4");
-  ASSERT_EQ(batch::convert_file(spec).code, batch::kJobRan);
-  const int first_frames = batch::progress().decoded_frame_count.load();
-  EXPECT_GE(first_frames, 59);
-  expect_released();
+  ASSERT_EQ(batch::convert_file(spec, hooks).code, batch::kJobRan);
+  EXPECT_GE(counters.decoded_frame_count.load(), 59);
 
   const auto output = prepare(second, "mpg1");
   // A Cancel pressed before the job starts stops it before it makes a file.
-  batch::progress().stop_requested = true;
-  EXPECT_EQ(batch::convert_file(spec).code, batch::kJobCancelled);
+  stop = true;
+  EXPECT_EQ(batch::convert_file(spec, hooks).code, batch::kJobCancelled);
   EXPECT_FALSE(fs::exists(output));
-  batch::progress().stop_requested = false;
-  ASSERT_EQ(batch::convert_file(spec).code, batch::kJobRan);
-  EXPECT_EQ(batch::progress().decoded_frame_count.load(), 25);
+  stop = false;
+  ASSERT_EQ(batch::convert_file(spec, hooks).code, batch::kJobRan);
+  EXPECT_EQ(counters.decoded_frame_count.load(), 25);
   const auto size = static_cast<int64_t>(fs::file_size(second));
-  EXPECT_EQ(batch::progress().input_size.load(), size);
-  EXPECT_LE(batch::progress().progress_position.load(), size);
-  EXPECT_GT(batch::progress().progress_position.load(), size / 2);
-  expect_released();
+  EXPECT_EQ(counters.input_size.load(), size);
+  EXPECT_LE(counters.progress_position.load(), size);
+  EXPECT_GT(counters.progress_position.load(), size / 2);
   EXPECT_NEAR(testsupport::count_video_frames(output), 25, 2);
 }
 
@@ -176,8 +167,11 @@ TEST_F(ConversionJob, InputSizeBeyond4GiBIsMeasuredWhole) {
   const uintmax_t size = (uintmax_t{5} << 30) + 7;
   fs::resize_file(big, size);
   const auto output = prepare(big);
-  EXPECT_EQ(batch::convert_file(spec).code, batch::kJobNoInput);
-  EXPECT_EQ(batch::progress().input_size.load(), static_cast<int64_t>(size));
+  engine::JobCounters counters;
+  engine::JobHooks hooks;
+  hooks.counters = &counters;
+  EXPECT_EQ(batch::convert_file(spec, hooks).code, batch::kJobNoInput);
+  EXPECT_EQ(counters.input_size.load(), static_cast<int64_t>(size));
   EXPECT_TRUE(fs::exists(big));
   EXPECT_FALSE(fs::exists(output));
 }

@@ -27,9 +27,11 @@ struct ToolRun {
   std::string out;
 };
 
-ToolRun run_tool(const std::string& args) {
+// `with_errors`: stderr goes into `out` as well.
+ToolRun run_tool(const std::string& args, bool with_errors = false) {
   ToolRun r;
-  r.status = testsupport::run(testsupport::quote(tool().string()) + " " + args + " 2>/dev/null", &r.out);
+  r.status = testsupport::run(
+      testsupport::quote(tool().string()) + " " + args + (with_errors ? " 2>&1" : " 2>/dev/null"), &r.out);
   return r;
 }
 
@@ -128,14 +130,20 @@ TEST_F(ConvertTool, CancelAfterEndsEarlyWithACompleteFile) {
 }
 
 // H.263 knows only a few picture sizes: the encoder refuses 320x240, the job
-// fails with that reason, and the tool says so and exits 1 with no file.
+// fails with that reason, and the tool says so and exits 1 with no file; the
+// error box the window would show goes to stderr.
 TEST_F(ConvertTool, RefusedSettingsReportTheReasonAndExit1) {
   const auto in = testsupport::mpeg2_ps_clip(1.0);
-  const auto r = run_tool("--format h.263 --size 320x240 --fps 25 --video-bitrate 300 --audio-bitrate 12 "
+  const auto r = run_tool("--quiet --format h.263 --size 320x240 --fps 25 --video-bitrate 300 --audio-bitrate 12 "
                           "--aspect 4/3 " +
-                          testsupport::quote(in.string()) + " " + testsupport::quote(dir.string()));
+                          testsupport::quote(in.string()) + " " + testsupport::quote(dir.string()),
+                          true);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find(" outcome=failed reason=\"The encoder refused these settings"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Error: Error while opening codec for output. maybe incorrect parameters such as bit_rate, "
+                       "rate, width or height\n"),
+            std::string::npos)
+      << r.out;
   EXPECT_TRUE(fs::is_empty(dir));
 }
 

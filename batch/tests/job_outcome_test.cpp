@@ -15,7 +15,6 @@
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
 #include "engine/engine.h"
-#include "batch/progress_state.h"
 #include "testsupport/media.h"
 
 namespace {
@@ -58,7 +57,7 @@ class JobOutcome : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
 
   fs::path prepare(const fs::path& source, const std::string& format) {
-    batch::JobChoices c;
+    presets::ConversionSettings c;
     c.format = format;
     c.width = 720;
     c.height = 576;
@@ -66,7 +65,7 @@ class JobOutcome : public ::testing::Test {
     c.video_bitrate = 4000000;
     c.audio_bitrate = 192000;
     c.save_beside_source = false;
-    c.output_folder = dir;
+    c.output_folder = dir.string();
     return batch::prepare_job(c, source, "clip.mts", spec);
   }
 
@@ -122,14 +121,16 @@ TEST_F(JobOutcome, SourceCutShortWhileReadFailsTheJob) {
   fs::copy_file(testsupport::mpeg2_ps_clip(4.0), source);
   const auto size = fs::file_size(source);
   const fs::path output = prepare(source, "mpg2");
+  engine::JobCounters counters;
+  engine::JobHooks hooks;
+  hooks.counters = &counters;
   std::thread cutter([&] {
-    auto& p = batch::progress();
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (p.decoded_frame_count.load() < 5 && std::chrono::steady_clock::now() < until)
+    while (counters.decoded_frame_count.load() < 5 && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     fs::resize_file(source, size / 3);
   });
-  const batch::JobOutcome outcome = batch::convert_file(spec);
+  const batch::JobOutcome outcome = batch::convert_file(spec, hooks);
   cutter.join();
   EXPECT_EQ(outcome.code, batch::kJobSourceFailed);
   EXPECT_EQ(batch::outcome_reason(outcome), "The source file went away");

@@ -15,7 +15,7 @@ namespace {
 engine::JobSpec spec;
 
 const engine::JobSpec& prepare(const std::string& format, int width = 1280, int height = 720) {
-  batch::JobChoices c;
+  presets::ConversionSettings c;
   c.format = format;
   c.width = width;
   c.height = height;

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A batch window over plain values for the batch tests: rows given by the
-// test, every write recorded under a lock (the monitor writes from its own
-// thread).
+// test (a row's identity is its index), every write recorded. The batch
+// makes every call from the thread that runs it.
 
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@ namespace batch::testing {
 struct Row {
   std::string title;
   std::string path;
-  int tick = 0;
+  int tick = 0;  // 0 ticked
   std::string done = "0 %";
   std::string tooltip;
 };
@@ -24,69 +23,52 @@ class RecordingWindow : public BatchWindow {
  public:
   std::vector<Row> rows;
   presets::ConversionSettings settings;
+  int jobs = 1;  // "Files at once"
 
   int bar = 0;
   std::string percent = "0%";
   std::string statistics;
   std::string processing = "Processing: ";
+  std::string summary;
   std::vector<bool> busy_calls;
   std::vector<std::string> processing_history;
   std::vector<int> bar_history;
-  std::vector<int> scrolled;
+  std::vector<RowId> scrolled;
   int settings_reads = 0;
-  std::mutex mutex;
 
-  void set_progress_bar(int percent_value) override {
-    std::lock_guard lock(mutex);
-    bar = percent_value;
-    bar_history.push_back(percent_value);
+  std::vector<RowId> begin_batch() override {
+    std::vector<RowId> ticked;
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].tick == 0) ticked.push_back(i);
+    if (!ticked.empty()) busy_calls.push_back(true);
+    return ticked;
   }
-  void set_percent_text(const std::string& text) override {
-    std::lock_guard lock(mutex);
-    percent = text;
+  void end_batch() override { busy_calls.push_back(false); }
+  std::optional<SourceRow> source_row(RowId row) override {
+    return SourceRow{rows.at(row).title, rows.at(row).path, {}};
   }
-  void set_statistics_text(const std::string& text) override {
-    std::lock_guard lock(mutex);
-    statistics = text;
-  }
-  void set_done_text(int row, const std::string& text) override {
-    std::lock_guard lock(mutex);
-    if (row >= 0 && row < static_cast<int>(rows.size())) rows[row].done = text;
-  }
-  int row_count() override { return static_cast<int>(rows.size()); }
-  int row_tick(int row) override { return rows.at(row).tick; }
-  std::string row_title(int row) override { return rows.at(row).title; }
-  std::string row_path(int row) override { return rows.at(row).path; }
-  void scroll_to_row(int row) override {
-    std::lock_guard lock(mutex);
-    scrolled.push_back(row);
-  }
-  void set_processing_text(const std::string& text) override {
-    std::lock_guard lock(mutex);
-    processing = text;
-    processing_history.push_back(text);
-  }
-  void set_busy(bool value) override {
-    std::lock_guard lock(mutex);
-    busy_calls.push_back(value);
-  }
-  void set_row_outcome(int row, const std::string& done_text, const std::string& tooltip) override {
-    std::lock_guard lock(mutex);
-    rows.at(row).done = done_text;
-    rows.at(row).tooltip = tooltip;
-  }
-  std::string summary;
-  void set_summary_text(const std::string& text) override {
-    std::lock_guard lock(mutex);
-    summary = text;
-  }
+  void scroll_to_row(RowId row) override { scrolled.push_back(row); }
   presets::ConversionSettings read_settings() override {
-    std::lock_guard lock(mutex);
     ++settings_reads;
     return settings;
   }
-  int jobs = 1;  // "Files at once"
   int files_at_once() override { return jobs; }
+  void set_processing_text(const std::string& text) override {
+    processing = text;
+    processing_history.push_back(text);
+  }
+  void set_percent_text(const std::string& text) override { percent = text; }
+  void set_progress_bar(int value) override {
+    bar = value;
+    bar_history.push_back(value);
+  }
+  void set_statistics_text(const std::string& text) override { statistics = text; }
+  void set_done_text(RowId row, const std::string& text) override { rows.at(row).done = text; }
+  void set_row_outcome(RowId row, const std::string& done_text, const std::string& tooltip) override {
+    rows.at(row).done = done_text;
+    rows.at(row).tooltip = tooltip;
+  }
+  void set_summary_text(const std::string& text) override { summary = text; }
 };
 
 }  // namespace batch::testing

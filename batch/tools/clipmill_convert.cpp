@@ -15,17 +15,13 @@
 #include <thread>
 #include <vector>
 
-#include "batch/batch_worker.h"
+#include "batch/batch.h"
 #include "batch/memory_policy.h"
-#include "batch/progress_state.h"
 #include "batch/tools/tool_window.h"
+#include "engine/signals.h"
 #include "presets/conversion_settings.h"
 #include "presets/option_tables.h"
 #include "probe/spanned.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
 
 namespace {
 
@@ -114,6 +110,67 @@ bool positive_number(std::string_view text) {
   return !s.empty() && end && *end == '\0' && value > 0;
 }
 
+// A choice as the window's lists show it: taken when `valid` accepts it.
+bool set_text(std::string_view value, std::string& text, bool& have, bool valid) {
+  if (!valid) return false;
+  text = value;
+  have = true;
+  return true;
+}
+
+// One command-line option: its name, whether a value follows it, and what
+// it does with that value (false: malformed).
+struct Option {
+  std::string_view name;
+  bool takes_value;
+  bool (*apply)(std::string_view value, Arguments& args);
+};
+
+constexpr Option kOptions[] = {
+    {"--quiet", false, [](std::string_view, Arguments& a) { a.quiet = true; return true; }},
+    {"--no-join", false, [](std::string_view, Arguments& a) { a.join = false; return true; }},
+    {"--no-deinterlace", false, [](std::string_view, Arguments& a) { a.texts.deinterlace = false; return true; }},
+    {"--no-recording-date", false,
+     [](std::string_view, Arguments& a) { a.texts.keep_recording_date = false; return true; }},
+    {"--preset", true, [](std::string_view v, Arguments& a) { return apply_preset(v, a); }},
+    {"--format", true,
+     [](std::string_view v, Arguments& a) {
+       a.texts.format = v;
+       a.have_format = !v.empty();
+       return true;
+     }},
+    {"--size", true,
+     [](std::string_view v, Arguments& a) { return set_text(v, a.texts.size, a.have_size, valid_size(v)); }},
+    {"--fps", true,
+     [](std::string_view v, Arguments& a) { return set_text(v, a.texts.fps, a.have_fps, positive_number(v)); }},
+    {"--video-bitrate", true,
+     [](std::string_view v, Arguments& a) { return set_text(v, a.texts.video_bitrate, a.have_video, all_digits(v)); }},
+    {"--audio-bitrate", true,
+     [](std::string_view v, Arguments& a) {
+       return set_text(v, a.texts.audio_bitrate, a.have_audio, positive_number(v));
+     }},
+    {"--aspect", true,
+     [](std::string_view v, Arguments& a) {
+       return set_text(v, a.texts.aspect, a.have_aspect, v == "4/3" || v == "16/9");
+     }},
+    {"--jobs", true,
+     [](std::string_view v, Arguments& a) {
+       if (v == "auto") {
+         a.jobs = 0;
+         return true;
+       }
+       if (!all_digits(v) || presets::read_leading_integer(v) <= 0 || v.size() >= 4) return false;
+       a.jobs = static_cast<int>(presets::read_leading_integer(v));
+       return true;
+     }},
+    {"--cancel-after", true,
+     [](std::string_view v, Arguments& a) {
+       if (!positive_number(v) && v != "0") return false;
+       a.cancel_after = std::strtod(std::string(v).c_str(), nullptr);
+       return true;
+     }},
+};
+
 // Reads the command line; false on anything malformed or missing.
 bool parse(int argc, char** argv, Arguments& args) {
   for (int i = 1; i < argc; ++i) {
@@ -122,51 +179,11 @@ bool parse(int argc, char** argv, Arguments& args) {
       args.inputs.emplace_back(arg);
       continue;
     }
-    if (arg == "--quiet" || arg == "--no-join" || arg == "--no-deinterlace" || arg == "--no-recording-date") {
-      if (arg == "--quiet") args.quiet = true;
-      if (arg == "--no-join") args.join = false;
-      if (arg == "--no-deinterlace") args.texts.deinterlace = false;
-      if (arg == "--no-recording-date") args.texts.keep_recording_date = false;
-      continue;
-    }
-    if (i + 1 >= argc) return false;
-    const std::string_view value = argv[++i];
-    if (arg == "--preset") {
-      if (!apply_preset(value, args)) return false;
-    } else if (arg == "--format") {
-      args.texts.format = value;
-      args.have_format = !value.empty();
-    } else if (arg == "--size") {
-      if (!valid_size(value)) return false;
-      args.texts.size = value;
-      args.have_size = true;
-    } else if (arg == "--fps") {
-      if (!positive_number(value)) return false;
-      args.texts.fps = value;
-      args.have_fps = true;
-    } else if (arg == "--video-bitrate") {
-      if (!all_digits(value)) return false;
-      args.texts.video_bitrate = value;
-      args.have_video = true;
-    } else if (arg == "--audio-bitrate") {
-      if (!positive_number(value)) return false;
-      args.texts.audio_bitrate = value;
-      args.have_audio = true;
-    } else if (arg == "--aspect") {
-      if (value != "4/3" && value != "16/9") return false;
-      args.texts.aspect = value;
-      args.have_aspect = true;
-    } else if (arg == "--jobs") {
-      if (value == "auto") args.jobs = 0;
-      else if (all_digits(value) && presets::read_leading_integer(value) > 0 && value.size() < 4)
-        args.jobs = static_cast<int>(presets::read_leading_integer(value));
-      else return false;
-    } else if (arg == "--cancel-after") {
-      if (!positive_number(value) && value != "0") return false;
-      args.cancel_after = std::strtod(std::string(value).c_str(), nullptr);
-    } else {
-      return false;
-    }
+    const Option* option = nullptr;
+    for (const Option& o : kOptions)
+      if (o.name == arg) option = &o;
+    if (!option || (option->takes_value && i + 1 >= argc)) return false;
+    if (!option->apply(option->takes_value ? std::string_view(argv[++i]) : std::string_view(), args)) return false;
   }
   // The last word is the output folder; every one before it is an input.
   if (args.inputs.size() < 2) return false;
@@ -176,33 +193,26 @@ bool parse(int argc, char** argv, Arguments& args) {
          args.have_aspect;
 }
 
-// Cancels the batch `seconds` after its first job started, as Cancel does.
+// Cancels the batch `seconds` after it took its first file, as Cancel does.
 class CancelTimer {
  public:
-  explicit CancelTimer(double seconds) {
+  CancelTimer(double seconds, const tool::ToolWindow& window, batch::Batch& batch) {
     if (seconds < 0) return;
-    thread_ = std::thread([this, seconds] {
-      auto& progress = batch::progress();
-      while (!done_ && !progress.conversion_running.load(std::memory_order_relaxed))
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    thread_ = std::jthread([this, seconds, &window, &batch] {
+      while (!done_ && !window.started()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
       const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
       while (!done_ && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      if (done_) return;
-      progress.batch_stop_requested.store(true, std::memory_order_relaxed);
-      progress.stop_requested.store(true, std::memory_order_relaxed);
+      if (!done_) batch.cancel();
     });
   }
-  ~CancelTimer() {
-    done_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
+  ~CancelTimer() { done_ = true; }
   CancelTimer(const CancelTimer&) = delete;
   CancelTimer& operator=(const CancelTimer&) = delete;
 
  private:
   std::atomic<bool> done_{false};
-  std::thread thread_;
+  std::jthread thread_;  // declared last: joined before done_ goes
 };
 
 }  // namespace
@@ -223,19 +233,19 @@ int main(int argc, char** argv) {
     print_usage();
     return kUsageStatus;
   }
+  engine::set_up_process(args.quiet);
   args.texts.save_beside_source = false;
   args.texts.output_folder = args.output_dir;
   const presets::ConversionSettings settings = presets::parse_conversion_settings(args.texts);
 
-  if (args.quiet) av_log_set_level(AV_LOG_QUIET);
   std::vector<std::vector<std::string>> recordings;
   probe::group_recordings(args.inputs, args.join,
                           [&](std::vector<std::string> parts) { recordings.push_back(std::move(parts)); });
   tool::ToolWindow window(std::move(recordings), settings, args.jobs, ::isatty(STDERR_FILENO) == 1);
-  batch::progress().conversion_running.store(true, std::memory_order_relaxed);
+  batch::Batch batch;
   {
-    CancelTimer timer(args.cancel_after);
-    batch::run_batch(window);
+    CancelTimer timer(args.cancel_after, window, batch);
+    batch.run(window);
   }
   return window.exit_status();
 }

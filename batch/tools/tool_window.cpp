@@ -9,15 +9,27 @@
 
 namespace tool {
 
-ToolWindow::ToolWindow(std::vector<std::vector<std::string>> recordings, presets::ConversionSettings settings, int files_at_once,
-                       bool progress_line)
+ToolWindow::ToolWindow(std::vector<std::vector<std::string>> recordings, presets::ConversionSettings settings,
+                       int files_at_once, bool progress_line)
     : recordings_(std::move(recordings)),
       settings_(std::move(settings)),
       files_at_once_(files_at_once),
       progress_line_(progress_line) {}
 
+std::vector<batch::RowId> ToolWindow::begin_batch() {
+  std::vector<batch::RowId> rows;
+  for (size_t i = 0; i < recordings_.size(); ++i) rows.push_back(i);
+  return rows;
+}
+
+std::optional<batch::SourceRow> ToolWindow::source_row(batch::RowId row) {
+  started_.store(true, std::memory_order_relaxed);
+  const auto& parts = recordings_.at(row);
+  return batch::SourceRow{std::filesystem::path(parts.front()).filename().string(), parts.front(),
+                          {parts.begin() + 1, parts.end()}};
+}
+
 void ToolWindow::set_progress_bar(int percent) {
-  std::lock_guard lock(mutex_);
   // The bar drops to 0 between files (one at a time): a new file's clock.
   if (percent < percent_ || (percent == 0 && percent_ != 0)) file_start_ = std::chrono::steady_clock::now();
   percent_ = percent;
@@ -25,7 +37,6 @@ void ToolWindow::set_progress_bar(int percent) {
 }
 
 void ToolWindow::set_statistics_text(const std::string& text) {
-  std::lock_guard lock(mutex_);
   statistics_ = text.rfind("Statistics: ", 0) == 0 ? text.substr(12) : text;
 }
 
@@ -46,12 +57,9 @@ void ToolWindow::draw_progress() {
   line_shown_ = true;
 }
 
-std::string ToolWindow::row_title(int row) { return std::filesystem::path(recordings_.at(row).front()).filename().string(); }
-
-void ToolWindow::job_finished(int row, const engine::JobOutcome& outcome, double seconds) {
+void ToolWindow::job_finished(batch::RowId row, const engine::JobOutcome& outcome, double seconds) {
   std::string reason = batch::outcome_reason(outcome);
   if (const std::string detail = batch::outcome_detail(outcome); !detail.empty()) reason += " (" + detail + ")";
-  std::lock_guard lock(mutex_);
   if (line_shown_) {
     std::fputs("\r\033[K", stderr);  // the progress line gives way to the report
     line_shown_ = false;

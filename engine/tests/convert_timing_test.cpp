@@ -112,13 +112,13 @@ TEST_F(ConvertTiming, CancelLeavesACompleteFileWithWhatWasConverted) {
 // One picture in ten reaches the preview, and only while the option is on.
 TEST_F(ConvertTiming, PreviewShowsEveryTenthPictureWhileOn) {
   int shown = 0;
-  engine::hooks().show_preview_picture = [&](const AVFrame* picture, const AVCodecContext* decoder) {
+  auto& t = enginetest::test_job();
+  t.preview_countdown = 10;
+  t.preview = true;
+  t.hooks.show_preview_picture = [&](const AVFrame* picture, const AVCodecContext* decoder) {
     EXPECT_EQ(picture->width, decoder->width);
-    engine::preview_countdown() = 10;
     ++shown;
   };
-  engine::preview_countdown() = 10;
-  enginetest::test_job().preview = true;
   const auto dir = testsupport::temp_dir("preview");
   ASSERT_TRUE(converttest::run_engine_job(converttest::ts_clip(25, 2.0), converttest::kAvi, dir / "p.avi"));
   EXPECT_EQ(shown, 5);  // 50 pictures
@@ -127,7 +127,7 @@ TEST_F(ConvertTiming, PreviewShowsEveryTenthPictureWhileOn) {
   shown = 0;
   ASSERT_TRUE(converttest::run_engine_job(converttest::ts_clip(25, 2.0), converttest::kAvi, dir / "q.avi"));
   EXPECT_EQ(shown, 0);
-  engine::hooks().show_preview_picture = nullptr;
+  t.hooks.show_preview_picture = nullptr;
 }
 
 }  // namespace

@@ -11,17 +11,18 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/hooks.h"
 
 namespace enginetest {
 
-// The job a test drives stage by stage, as convert() does. Its hooks hand
-// boxes and pictures to the display hooks, so a test can watch them there.
+// The job a test drives stage by stage, as convert() does. A test watches
+// its alerts and pictures by setting the hooks' message_box and
+// show_preview_picture; fresh_job() empties them again.
 struct TestJob {
   engine::JobSpec spec;
   engine::JobCounters counters;
   std::atomic<bool> stop{false};
   std::atomic<bool> preview{false};
+  std::atomic<int> preview_countdown{10};  // runs across jobs, as the window's does
   engine::JobHooks hooks;
   std::unique_ptr<engine::Job> job;
 };
@@ -37,15 +38,11 @@ inline engine::Job& fresh_job() {
   t.job.reset();
   t.stop = false;
   t.preview = false;
-  t.hooks.message_box = [](const std::string& text, const std::string& caption) {
-    if (engine::hooks().message_box) engine::hooks().message_box(text, caption);
-  };
-  t.hooks.show_preview_picture = [](const AVFrame* picture, const AVCodecContext* decoder) {
-    engine::show_preview_picture(picture, decoder);
-  };
+  t.hooks.message_box = nullptr;
+  t.hooks.show_preview_picture = nullptr;
   t.hooks.stop = &t.stop;
   t.hooks.preview = &t.preview;
-  t.hooks.preview_countdown = &engine::preview_countdown();
+  t.hooks.preview_countdown = &t.preview_countdown;
   t.hooks.counters = &t.counters;
   t.job = std::make_unique<engine::Job>(t.spec, t.hooks);
   return *t.job;
@@ -62,10 +59,6 @@ template <class Base = ::testing::Test>
 class Fresh : public Base {
  protected:
   void SetUp() override { fresh_job(); }
-};
-
-struct Box {
-  std::string text, caption;
 };
 
 // One output format as the batch worker fills the parameters for it.
@@ -115,16 +108,14 @@ inline void open_files(const std::filesystem::path& input) {
   engine::apply_video_settings(j);
 }
 
-// Installs a message-box recorder for the test's lifetime.
+// Records the current test job's alerts for the recorder's lifetime.
 class BoxRecorder {
  public:
   BoxRecorder() {
-    engine::hooks().message_box = [this](const std::string& text, const std::string& caption) {
-      boxes.push_back({text, caption});
-    };
+    test_job().hooks.message_box = [this](engine::JobAlert alert) { boxes.push_back(alert); };
   }
-  ~BoxRecorder() { engine::hooks().message_box = nullptr; }
-  std::vector<Box> boxes;
+  ~BoxRecorder() { test_job().hooks.message_box = nullptr; }
+  std::vector<engine::JobAlert> boxes;
 };
 
 }  // namespace enginetest

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 
+#include "engine/signals.h"
 #include "engine/tests/engine_fixture.h"
 #include "testsupport/media.h"
 
@@ -29,7 +30,7 @@ const enginetest::Format kAvi{"avi", 12, 2, 0, "avi", 320, 240, 2, 44100, 128000
   static int number;
   raises = times;
   number = signal_number;
-  engine::hooks().show_preview_picture = [](const AVFrame*, const AVCodecContext*) {
+  enginetest::test_job().hooks.show_preview_picture = [](const AVFrame*, const AVCodecContext*) {
     for (; raises > 0; --raises) std::raise(number);
   };
   engine::transcode(enginetest::job());
@@ -40,6 +41,8 @@ const enginetest::Format kAvi{"avi", 12, 2, 0, "avi", 320, 240, 2, 44100, 128000
 class Signals : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
+    // As each converting program does at its start.
+    engine::set_up_process(false);
     dir_ = testsupport::temp_dir("signals");
     input_ = testsupport::mpeg2_ps_clip(2.0);
   }

@@ -9,45 +9,45 @@
 namespace presets {
 namespace {
 
-TEST(OptionLists, RepeatedSizeEntryIsChosenByItsFirstCopy) {
-  EXPECT_EQ(position_of(size_list(), "720x576"), 22);
-  EXPECT_EQ(find_entry(size_list(), "720x576"), 22);
-  EXPECT_EQ(position_of(size_list(), "721x576"), -1);
-}
+// The entry a stored text selects, as the list then shows it.
+std::string shown(const OptionList& list, std::string_view stored) { return list.entries[find_entry(list, stored)]; }
 
-TEST(FindEntry, PrefixIgnoresCaseAndTriesPositionZeroLast) {
-  // "12" is a prefix of "12.2" (position 0) and of "128" (position 8).
-  EXPECT_EQ(find_entry(audio_bitrate_list(), "12"), 8);
-  EXPECT_EQ(find_entry(audio_bitrate_list(), "12.2"), 0);
-  EXPECT_EQ(find_entry(fps_list(), "1"), 1);  // "15" before "12.5"
-  EXPECT_EQ(find_entry(format_list(), "mpg"), 4);
-  EXPECT_EQ(find_entry(format_list(), "avi"), 0);
-  EXPECT_EQ(find_entry(format_list(), "h.263"), 2);
+TEST(FindEntry, PrefixIgnoresCaseAndTriesTheFirstEntryLast) {
+  // "12" begins "12.2" (the first entry) and "128": the later one wins.
+  EXPECT_EQ(shown(audio_bitrate_list(), "12"), "128");
+  EXPECT_EQ(shown(audio_bitrate_list(), "12.2"), "12.2");
+  EXPECT_EQ(shown(fps_list(), "1"), "15");  // not "12.5", the first entry
+  EXPECT_EQ(shown(format_list(), "mpg"), "MPG1");
+  EXPECT_EQ(shown(format_list(), "avi"), "Avi");
+  EXPECT_EQ(shown(format_list(), "h.263"), "H.263");
+  // A repeated size is selected by its first copy.
+  EXPECT_EQ(find_entry(size_list(), "720x576"), position_of(size_list(), "720x576"));
 }
 
 TEST(FindEntry, EmptyOrUnknownTextGivesTheDefault) {
-  EXPECT_EQ(find_entry(format_list(), ""), 5);
-  EXPECT_EQ(find_entry(format_list(), "mkv"), 5);
-  EXPECT_EQ(find_entry(size_list(), "1280x7200"), 27);  // longer than every entry
-  EXPECT_EQ(find_entry(preset_list(), "Nothing"), 11);
+  EXPECT_EQ(shown(format_list(), ""), "MPG2");
+  EXPECT_EQ(shown(format_list(), "mkv"), "MPG2");
+  EXPECT_EQ(shown(size_list(), "1280x7200"), "1280x720");  // longer than every entry
+  EXPECT_EQ(shown(preset_list(), "Nothing"), "MPEG2 HD");
+  EXPECT_EQ(position_of(size_list(), "721x576"), -1);
 }
 
 TEST(FindEntry, NineteenCharacterStoredPresetNamesStillMatch) {
   // The settings file keeps 19 characters; both "Medium" names have 20.
-  EXPECT_EQ(find_entry(preset_list(), std::string("FLV (Medium quality)").substr(0, 19)), 8);
-  EXPECT_EQ(find_entry(preset_list(), std::string("Avi (Medium quality)").substr(0, 19)), 3);
+  EXPECT_EQ(shown(preset_list(), std::string("FLV (Medium quality)").substr(0, 19)), "FLV (Medium quality)");
+  EXPECT_EQ(shown(preset_list(), std::string("Avi (Medium quality)").substr(0, 19)), "Avi (Medium quality)");
 }
 
-TEST(PresetTable, MenuCommandsMapToTheirRows) {
-  EXPECT_EQ(preset_for_command(32780), 6);  // "FLV - High Quality"
-  EXPECT_EQ(preset_for_command(32789), 9);  // "iPhone Format"
-  EXPECT_EQ(preset_for_command(32777), 11);
-  EXPECT_EQ(preset_for_command(32776), -1);
-  EXPECT_EQ(preset_for_command(32790), -1);
-  std::set<int> rows;
-  for (int id = 32777; id <= 32789; ++id) rows.insert(preset_for_command(id));
-  EXPECT_EQ(rows.size(), 13u);
-  EXPECT_EQ(rows.count(-1), 0u);
+TEST(PresetTable, EveryPresetsMenuItemAppliesItsOwnPreset) {
+  std::set<int> presets;
+  for (const Preset& p : preset_table()) {
+    const int position = preset_for_command(p.menu_id);
+    ASSERT_GE(position, 0) << p.menu_caption;
+    EXPECT_STREQ(preset_list().entries[position], p.display_name) << p.menu_caption;
+    presets.insert(position);
+  }
+  EXPECT_EQ(presets.size(), preset_table().size());
+  EXPECT_EQ(preset_for_command(32776), -1);  // "Unselect All"
 }
 
 class EveryPreset : public ::testing::TestWithParam<int> {};
@@ -60,12 +60,11 @@ TEST_P(EveryPreset, NamesEntriesThatExistInTheLists) {
   EXPECT_GE(position_of(aspect_list(), p.aspect), 0) << p.aspect;
   EXPECT_GE(position_of(fps_list(), p.fps), 0) << p.fps;
   EXPECT_GE(position_of(audio_bitrate_list(), p.audio_bitrate), 0) << p.audio_bitrate;
-  EXPECT_EQ(preset_for_command(p.menu_id), GetParam());
   // A stored display name selects this very preset again.
-  EXPECT_EQ(find_entry(preset_list(), p.display_name), GetParam());
+  EXPECT_EQ(shown(preset_list(), p.display_name), p.display_name);
 }
 
-INSTANTIATE_TEST_SUITE_P(Presets, EveryPreset, ::testing::Range(0, 13));
+INSTANTIATE_TEST_SUITE_P(Presets, EveryPreset, ::testing::Range(0, static_cast<int>(preset_table().size())));
 
 }  // namespace
 }  // namespace presets

@@ -9,7 +9,6 @@
 #include <future>
 #include <string>
 
-#include "engine/hooks.h"
 #include "probe/mediainfo.h"
 #include "probe/probe.h"
 #include "testsupport/media.h"
@@ -98,16 +97,6 @@ TEST(Facts, LongAndNonAsciiPaths) {
   EXPECT_EQ(f.duration, "00:02");
   EXPECT_EQ(f.settings.rfind("1920x1080 (", 0), 0u) << f.settings;
   fs::remove_all(dir);
-}
-
-TEST(Facts, ProbingClearsThePreviewFirst) {
-  int clears = 0;
-  engine::hooks().clear_preview = [&clears] { ++clears; };
-  probe::probe_duration("/nonexistent/clip.mts");
-  EXPECT_EQ(clears, 1);
-  probe::probe_duration(testsupport::avchd_clip(2.0).string());
-  EXPECT_EQ(clears, 2);
-  engine::hooks().clear_preview = nullptr;
 }
 
 // Without the library every value reads as the fixed text; loading is tried

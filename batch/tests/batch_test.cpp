@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "batch/batch_worker.h"
+// Whole batches over a window of plain values: rows from the top, one file
+// at a time or several, each row's outcome, the status area, Cancel.
+#include "batch/batch.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
+#include "batch/progress_monitor.h"
 #include "batch/tests/recording_window.h"
-#include "engine/engine.h"
-#include "batch/progress_state.h"
 #include "testsupport/media.h"
 #include "testsupport/output_checks.h"
 
@@ -44,19 +45,13 @@ presets::ConversionSettings settings_for(const std::string& format, const fs::pa
   return s;
 }
 
-class BatchWorker : public ::testing::Test {
+class BatchRun : public ::testing::Test {
  protected:
   fs::path dir;
   RecordingWindow window;
+  Batch batch;
 
-  void SetUp() override {
-    dir = testsupport::temp_dir("batch_worker");
-    auto& p = batch::progress();
-    // As "Convert!" leaves them.
-    p.batch_stop_requested = false;
-    p.stop_requested = false;
-    p.conversion_running = true;
-  }
+  void SetUp() override { dir = testsupport::temp_dir("batch_run"); }
   void TearDown() override { fs::remove_all(dir); }
 
   // A copy of the source under its own name, so each row has its own title.
@@ -74,13 +69,12 @@ class BatchWorker : public ::testing::Test {
     EXPECT_EQ(window.percent, "0%");
     EXPECT_EQ(window.statistics, "");
     EXPECT_EQ(window.bar, 0);
-    ASSERT_FALSE(window.busy_calls.empty());
-    EXPECT_FALSE(window.busy_calls.back());
-    EXPECT_FALSE(batch::progress().conversion_running);
+    // Busy once, for the whole batch.
+    EXPECT_EQ(window.busy_calls, (std::vector<bool>{true, false}));
   }
 };
 
-TEST_F(BatchWorker, ConvertsTickedRowsFromTheTopAndSkipsUnticked) {
+TEST_F(BatchRun, ConvertsTickedRowsFromTheTopAndSkipsUnticked) {
   add_row("first.mts");
   add_row("middle.mts", 1);
   add_row("last.mts");
@@ -88,7 +82,9 @@ TEST_F(BatchWorker, ConvertsTickedRowsFromTheTopAndSkipsUnticked) {
   window.settings = settings_for("flv", dir / "out");
   fs::create_directories(dir / "out");
 
-  EXPECT_EQ(run_batch(window), 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(batch.run(window), 0);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
 
   const auto first = testsupport::probe(dir / "out" / "first.flv");
   const auto last = testsupport::probe(dir / "out" / "last.flv");
@@ -101,28 +97,31 @@ TEST_F(BatchWorker, ConvertsTickedRowsFromTheTopAndSkipsUnticked) {
   EXPECT_NEAR(first.duration, 2.0, 0.2);
   EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "last.flv"));
 
-  // Two rows, each busy then idle, processing named in order.
-  EXPECT_EQ(window.busy_calls, (std::vector<bool>{true, false, true, false}));
-  ASSERT_GE(window.processing_history.size(), 4u);
-  EXPECT_EQ(window.processing_history[0], "Processing: first.mts");
-  EXPECT_EQ(window.processing_history[2], "Processing: last.mts");
-  EXPECT_EQ(window.scrolled, (std::vector<int>{0, 2}));
+  // Processing named in order, the status area reset after each file.
+  const std::vector<std::string> expected{"Processing: first.mts", "Processing: ", "Processing: last.mts",
+                                          "Processing: "};
+  EXPECT_EQ(window.processing_history, expected);
+  EXPECT_EQ(window.scrolled, (std::vector<RowId>{0, 2}));
   EXPECT_EQ(window.settings_reads, 2);
-  // Rows keep their tick and their done texts; the skipped row is untouched.
+  // About one display update per 90 ms, never a burst.
+  EXPECT_LE(window.bar_history.size(), static_cast<size_t>(elapsed / kMonitorPeriod) + 4);
+  // Rows keep their tick, show their outcome; the skipped row is untouched.
   EXPECT_EQ(window.rows[0].tick, 0);
+  EXPECT_EQ(window.rows[0].done, "100 %");
+  EXPECT_EQ(window.rows[2].tooltip, (dir / "out" / "last.flv").string());
   EXPECT_EQ(window.rows[1].done, "untouched");
-  EXPECT_TRUE(testsupport::is_percent_text(window.rows[0].done)) << window.rows[0].done;
+  EXPECT_EQ(window.summary, "2 converted");
   expect_status_reset();
 }
 
-TEST_F(BatchWorker, BesideTheSourceTakesTheNextFreeName) {
+TEST_F(BatchRun, BesideTheSourceTakesTheNextFreeName) {
   const Row row = add_row("clip.mts");
   std::ofstream(dir / "in" / "clip.avi") << "not ours";
   fs::create_directories(dir / "in" / "clip1.avi");  // a folder counts too
   presets::ConversionSettings s = settings_for("avi", dir);
   s.save_beside_source = true;
   window.settings = s;
-  run_batch(window);
+  batch.run(window);
   EXPECT_TRUE(testsupport::probe(dir / "in" / "clip2.avi").ok);
   std::ifstream kept(dir / "in" / "clip.avi");
   std::string text;
@@ -131,25 +130,26 @@ TEST_F(BatchWorker, BesideTheSourceTakesTheNextFreeName) {
   EXPECT_TRUE(testsupport::probe(row.path).ok);  // the source is intact
 }
 
-TEST_F(BatchWorker, NothingTickedOrStoppedBeforehandDoesNothing) {
+TEST_F(BatchRun, NothingTickedOrCancelledBeforehandConvertsNothing) {
   add_row("alpha.mts", 1);
   add_row("beta.mts", 1);
   window.settings = settings_for("avi", dir);
-  run_batch(window);
+  batch.run(window);
   EXPECT_TRUE(window.busy_calls.empty());
   EXPECT_EQ(window.settings_reads, 0);
   EXPECT_EQ(window.processing, "Processing: ");
   EXPECT_FALSE(fs::exists(dir / "alpha.avi"));
-  EXPECT_FALSE(batch::progress().conversion_running);
 
   window.rows[0].tick = 0;
-  batch::progress().batch_stop_requested = true;
-  run_batch(window);
-  EXPECT_TRUE(window.busy_calls.empty());
+  batch.cancel();
+  batch.run(window);
+  EXPECT_EQ(window.settings_reads, 0);
   EXPECT_FALSE(fs::exists(dir / "alpha.avi"));
+  EXPECT_EQ(window.rows[0].done, "0 %");
+  EXPECT_EQ(window.summary, "");
 }
 
-TEST_F(BatchWorker, AFailingRowDoesNotStopTheBatch) {
+TEST_F(BatchRun, AFailingRowDoesNotStopTheBatch) {
   // Not media at all, then an empty file, then a good one.
   fs::create_directories(dir / "in");
   std::ofstream(dir / "in" / "text.mts") << "this is not a video\n";
@@ -158,13 +158,16 @@ TEST_F(BatchWorker, AFailingRowDoesNotStopTheBatch) {
   window.rows.push_back(Row{"empty.mts", (dir / "in" / "empty.mts").string(), 0});
   add_row("good.mts");
   window.settings = settings_for("flv", dir);
-  run_batch(window);
+  batch.run(window);
   EXPECT_TRUE(testsupport::probe(dir / "good.flv").ok);
-  EXPECT_EQ(window.busy_calls.size(), 6u);
+  EXPECT_EQ(window.rows[0].done, "Failed");
+  EXPECT_EQ(window.rows[1].done, "Failed");
+  EXPECT_EQ(window.rows[2].done, "100 %");
+  EXPECT_EQ(window.summary, "1 converted, 2 failed");
   expect_status_reset();
 }
 
-class ParallelBatch : public BatchWorker, public ::testing::WithParamInterface<int> {};
+class ParallelBatch : public BatchRun, public ::testing::WithParamInterface<int> {};
 
 // Several files at once over clips of different lengths: every ticked row
 // converts into its own valid file (two sources of one name get two names,
@@ -191,7 +194,7 @@ TEST_P(ParallelBatch, EveryRowConvertsAndTellsItsOwnOutcome) {
   window.settings = settings_for("flv", dir / "out");
   fs::create_directories(dir / "out");
 
-  EXPECT_EQ(run_batch(window), 0);
+  EXPECT_EQ(batch.run(window), 0);
 
   const char* outputs[] = {"clip.flv", "clip1.flv", "z.flv"};
   for (int i = 0; i < 3; ++i) {
@@ -203,7 +206,6 @@ TEST_P(ParallelBatch, EveryRowConvertsAndTellsItsOwnOutcome) {
   EXPECT_EQ(window.rows[3].done, "Failed");
   EXPECT_EQ(window.rows[4].done, "untouched");
   EXPECT_EQ(window.summary, "3 converted, 1 failed");
-  EXPECT_EQ(window.busy_calls, (std::vector<bool>{true, false}));
   const auto& seen = window.processing_history;
   EXPECT_NE(std::find_if(seen.begin(), seen.end(), [](const std::string& t) { return t.find(" files") != t.npos; }),
             seen.end());
