@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "batch/conversion_job.h"
+#include "batch/files_at_once.h"
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
 #include "batch/progress_monitor.h"
@@ -180,9 +181,13 @@ int run_parallel_batch(BatchWindow& window, const engine::JobSpec& spec, int job
     while (wait_period_while(workers_running, &b.lanes_changed)) show_batch_progress(b, lanes, processing);
   });
   {
+    // Each job's encoder gets its share of the cores, so that files times
+    // encoder threads stays near the core count.
+    engine::JobSpec shared = spec;
+    shared.thread_share = std::max(1, core_count() / jobs);
     std::vector<std::jthread> workers;
     for (int i = 0; i < jobs; ++i)
-      workers.emplace_back([&, i] { convert_rows(b, *lanes[i], spec, i == 0); });
+      workers.emplace_back([&, i] { convert_rows(b, *lanes[i], shared, i == 0); });
   }
   workers_running.store(false);
   monitor.join();

@@ -200,11 +200,12 @@ TEST_P(SpannedParts, BecomeOneOutputUnlessNoJoin) {
 INSTANTIATE_TEST_SUITE_P(Parts, SpannedParts, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "MiddleDamaged" : "Intact"; });
 
-TEST_F(ConvertTool, ListPresetsNamesTheThirteen) {
+TEST_F(ConvertTool, ListPresetsNamesTheEighteen) {
   const auto r = run_tool("--list-presets");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 13) << r.out;
-  for (const char* name : {"DVD Pal", "DVD NTSC", "MPEG2 HD", "WMV HD", "3gp format", "iPhone format"})
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 18) << r.out;
+  for (const char* name : {"DVD Pal", "DVD NTSC", "MPEG2 HD", "WMV HD", "3gp format", "iPhone format",
+                           "H.264 1080p (any device)", "Original quality MKV (every track)"})
     EXPECT_NE(r.out.find(std::string(name) + "\n"), std::string::npos) << name;
 }
 

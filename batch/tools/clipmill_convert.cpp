@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "batch/batch_worker.h"
+#include "batch/format_table.h"
 #include "batch/memory_policy.h"
 #include "batch/progress_state.h"
 #include "batch/tools/tool_window.h"
@@ -41,13 +43,15 @@ constexpr const char* kHelp =
     "                        [--no-join] [--no-deinterlace] [--no-recording-date]\n"
     "                        [--cancel-after SECONDS] INPUT... OUTPUT_DIR\n"
     "\n"
-    "  --list-presets         print the names of the thirteen presets, one per line\n"
+    "  --list-presets         print the names of the eighteen presets, one per line\n"
     "  --help                 print this summary\n"
     "  --preset NAME          every choice from that preset (\"DVD Pal\", \"3gp format\", ...);\n"
     "                         options given after it replace its values\n"
-    "  --format F             Avi, FLV, H.263, MP4, MPG1, MPG2 or WMV\n"
-    "  --size WxH             picture size in pixels\n"
-    "  --fps R                frame rate (25, 29.97, ...)\n"
+    "  --format F             Avi, FLV, H.263, MP4, MPG1, MPG2, WMV, \"MP4 H.264\", \"MP4 HEVC\",\n"
+    "                         \"MP4 copy\" or \"MKV copy\" (the copies need no picture options)\n"
+    "  --size WxH|source      picture size in pixels, or the source's\n"
+    "  --fps R|source         frame rate (25, 29.97, ...), or the source's (one picture per field\n"
+    "                         from an interlaced source that is deinterlaced)\n"
     "  --video-bitrate KBPS   video bit rate in kbit/s\n"
     "  --audio-bitrate KBPS   audio bit rate in kbit/s\n"
     "  --aspect 4/3|16/9      display aspect of the picture\n"
@@ -107,6 +111,22 @@ bool valid_size(std::string_view text) {
          presets::read_leading_integer(text.substr(0, x)) > 0 && presets::read_leading_integer(text.substr(x + 1)) > 0;
 }
 
+// "source" in any case: the source's size or rate, as the lists' "Source".
+bool is_source(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "source";
+}
+
+// Whether the format copies the source's picture, so that size, aspect,
+// rate and video bit rate mean nothing to it (MKV copy: its sound too).
+engine::StreamCopy copy_of(const std::string& format) {
+  std::string lower(format);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const batch::FormatRow* row = batch::format_row(lower);
+  return row ? row->copy : engine::StreamCopy::none;
+}
+
 bool positive_number(std::string_view text) {
   char* end = nullptr;
   const std::string s(text);
@@ -137,12 +157,12 @@ bool parse(int argc, char** argv, Arguments& args) {
       args.texts.format = value;
       args.have_format = !value.empty();
     } else if (arg == "--size") {
-      if (!valid_size(value)) return false;
-      args.texts.size = value;
+      if (!valid_size(value) && !is_source(value)) return false;
+      args.texts.size = is_source(value) ? presets::kSourceEntry : value;
       args.have_size = true;
     } else if (arg == "--fps") {
-      if (!positive_number(value)) return false;
-      args.texts.fps = value;
+      if (!positive_number(value) && !is_source(value)) return false;
+      args.texts.fps = is_source(value) ? presets::kSourceEntry : value;
       args.have_fps = true;
     } else if (arg == "--video-bitrate") {
       if (!all_digits(value)) return false;
@@ -172,8 +192,11 @@ bool parse(int argc, char** argv, Arguments& args) {
   if (args.inputs.size() < 2) return false;
   args.output_dir = args.inputs.back();
   args.inputs.pop_back();
-  return args.have_format && args.have_size && args.have_fps && args.have_video && args.have_audio &&
-         args.have_aspect;
+  const engine::StreamCopy copy = copy_of(args.texts.format);
+  const bool picture = copy != engine::StreamCopy::none ||
+                       (args.have_size && args.have_fps && args.have_video && args.have_aspect);
+  const bool sound = copy == engine::StreamCopy::every_stream || args.have_audio;
+  return args.have_format && picture && sound;
 }
 
 // Cancels the batch `seconds` after its first job started, as Cancel does.

@@ -56,9 +56,12 @@ void ToolWindow::job_finished(int row, const engine::JobOutcome& outcome, double
     std::fputs("\r\033[K", stderr);  // the progress line gives way to the report
     line_shown_ = false;
   }
-  std::printf("output=%s result=%d seconds=%.3f frames=%d outcome=%s reason=\"%s\" parts=%zu input=%s\n",
+  // The tooltip's notes (streams a copy left out, ...) on the one line.
+  std::string notes = outcome.notes;
+  std::replace(notes.begin(), notes.end(), '\n', ';');
+  std::printf("output=%s result=%d seconds=%.3f frames=%d outcome=%s reason=\"%s\" notes=\"%s\" parts=%zu input=%s\n",
               outcome.output_path.c_str(), outcome.code, seconds, outcome.frames, batch::outcome_word(outcome),
-              reason.c_str(), recordings_.at(row).size(), recordings_.at(row).front().c_str());
+              reason.c_str(), notes.c_str(), recordings_.at(row).size(), recordings_.at(row).front().c_str());
   std::fflush(stdout);
   if (outcome.code == engine::kJobRan) ++converted_;
   else if (outcome.code == engine::kJobCancelled) ++cancelled_;
