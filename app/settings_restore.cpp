@@ -17,6 +17,7 @@
 #include "app/commands.h"
 #include "app/ids.h"
 #include "app/main_window.h"
+#include "app/option_controls.h"
 #include "app/settings_file.h"
 #include "batch/progress_state.h"
 #include "presets/option_tables.h"
@@ -109,6 +110,7 @@ void restore_choices(MainWindow& window) {
   batch::progress().preview.store(preview, std::memory_order_relaxed);
 
   restore_list(window, "preset");
+  update_option_states(window);
 
   // "Files at once" as stored; the default ("Auto") for anything else.
   auto* jobs = window.control_as<QComboBox>(kIdFilesAtOnceList);

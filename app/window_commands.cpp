@@ -16,13 +16,14 @@
 #include "app/main_window.h"
 #include "app/settings_file.h"
 #include "batch/progress_state.h"
+#include "presets/option_tables.h"
 
 namespace app {
 namespace {
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
-bool is_preset_command(int id) { return id >= kCmdPresetMpeg2Hd && id <= kCmdPresetIphone; }
+bool is_preset_command(int id) { return presets::preset_for_command(id) >= 0; }
 
 }  // namespace
 
