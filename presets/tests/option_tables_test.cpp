@@ -23,11 +23,16 @@ TEST(FindEntry, PrefixIgnoresCaseAndTriesPositionZeroLast) {
   EXPECT_EQ(find_entry(format_list(), "mpg"), 4);
   EXPECT_EQ(find_entry(format_list(), "avi"), 0);
   EXPECT_EQ(find_entry(format_list(), "h.263"), 2);
+  // Entries added after the designed ones take no stored text from them.
+  EXPECT_EQ(find_entry(format_list(), "MP4"), 3);
+  EXPECT_EQ(find_entry(format_list(), "MP4 copy"), 9);
+  EXPECT_EQ(find_entry(size_list(), "Source"), 29);
+  EXPECT_EQ(find_entry(fps_list(), "Source"), 9);
 }
 
 TEST(FindEntry, EmptyOrUnknownTextGivesTheDefault) {
   EXPECT_EQ(find_entry(format_list(), ""), 5);
-  EXPECT_EQ(find_entry(format_list(), "mkv"), 5);
+  EXPECT_EQ(find_entry(format_list(), "mov"), 5);
   EXPECT_EQ(find_entry(size_list(), "1280x7200"), 27);  // longer than every entry
   EXPECT_EQ(find_entry(preset_list(), "Nothing"), 11);
 }
@@ -52,20 +57,30 @@ TEST(PresetTable, MenuCommandsMapToTheirRows) {
 
 class EveryPreset : public ::testing::TestWithParam<int> {};
 
+// An entry a preset names exists in its list; an empty one (a copy's
+// picture choices) leaves the list alone.
+void expect_entry_or_none(const OptionList& list, const char* text) {
+  if (*text) {
+    EXPECT_GE(position_of(list, text), 0) << text;
+  }
+}
+
 TEST_P(EveryPreset, NamesEntriesThatExistInTheLists) {
   const Preset& p = preset_table()[GetParam()];
   EXPECT_STREQ(preset_list().entries[GetParam()], p.display_name);
   EXPECT_GE(position_of(format_list(), p.format), 0) << p.format;
-  EXPECT_GE(position_of(size_list(), p.size), 0) << p.size;
-  EXPECT_GE(position_of(aspect_list(), p.aspect), 0) << p.aspect;
-  EXPECT_GE(position_of(fps_list(), p.fps), 0) << p.fps;
-  EXPECT_GE(position_of(audio_bitrate_list(), p.audio_bitrate), 0) << p.audio_bitrate;
+  expect_entry_or_none(size_list(), p.size);
+  expect_entry_or_none(aspect_list(), p.aspect);
+  expect_entry_or_none(fps_list(), p.fps);
+  expect_entry_or_none(audio_bitrate_list(), p.audio_bitrate);
   EXPECT_EQ(preset_for_command(p.menu_id), GetParam());
-  // A stored display name selects this very preset again.
+  // A stored display name, whole or cut to the settings file's 19
+  // characters, selects this very preset again.
   EXPECT_EQ(find_entry(preset_list(), p.display_name), GetParam());
+  EXPECT_EQ(find_entry(preset_list(), std::string(p.display_name).substr(0, 19)), GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Presets, EveryPreset, ::testing::Range(0, 13));
+INSTANTIATE_TEST_SUITE_P(Presets, EveryPreset, ::testing::Range(0, 18));
 
 }  // namespace
 }  // namespace presets
