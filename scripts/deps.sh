@@ -12,6 +12,9 @@ packages=(
   googletest libgtest-dev
   ffmpeg xvfb xauth xdotool x11-utils dvdauthor
   librsvg2-bin desktop-file-utils appstream dbus man-db dpkg-dev
+  # The tests' players: a browser for the MP4s (its page served by python3),
+  # GStreamer for HEVC, which Debian's Chromium does not play.
+  chromium python3 gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
 )
 
 missing=()
