@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sources a copy must cope with, each with a clear outcome: a video MP4
 // holds but browsers do not play, one MP4 cannot hold, Blu-ray LPCM, no
-// sound at all, a timeline that jumps, a part that starts mid-GOP, and
-// streams Matroska cannot hold.
+// sound at all, a timeline that jumps, a part that starts mid-GOP, streams
+// Matroska cannot hold; and a Cancel in the middle of a copy.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "batch/conversion_job.h"
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
+#include "batch/progress_state.h"
 #include "testsupport/media.h"
 #include "testsupport/playback.h"
 
@@ -146,6 +149,25 @@ TEST_P(CopyEither, APartStartingMidGopStartsAtItsFirstKeyPicture) {
                        testsupport::quote(outcome.output_path) + " | head -1",
                    &first);
   EXPECT_EQ(first.rfind("K", 0), 0u) << first;
+  expect_clean(outcome.output_path);
+}
+
+// Cancel during a copy: the file is complete up to there and plays.
+TEST_P(CopyEither, CancelLeavesACompletePlayableFile) {
+  auto& progress = batch::progress();
+  std::thread canceller([&] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (progress.decoded_frame_count.load() < 60 && std::chrono::steady_clock::now() < until)
+      std::this_thread::yield();
+    progress.stop_requested = true;
+  });
+  const auto outcome = copy(testsupport::camcorder_clip(30), GetParam());
+  canceller.join();
+  progress.stop_requested = false;
+  ASSERT_EQ(outcome.code, batch::kJobCancelled) << batch::outcome_tooltip(outcome);
+  const int pictures = testsupport::count_video_frames(outcome.output_path);
+  EXPECT_GE(pictures, 50);
+  EXPECT_LT(pictures, 750);
   expect_clean(outcome.output_path);
 }
 
