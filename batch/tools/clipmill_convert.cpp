@@ -199,15 +199,17 @@ bool parse(int argc, char** argv, Arguments& args) {
   return args.have_format && picture && sound;
 }
 
-// Cancels the batch `seconds` after its first job started, as Cancel does.
+// Cancels the batch `seconds` after its first job started, as Cancel does:
+// counted from that job's first progress, not from the batch's start (on a
+// busy machine reading a file's recording date alone can take half a
+// second).
 class CancelTimer {
  public:
-  explicit CancelTimer(double seconds) {
+  CancelTimer(double seconds, const tool::ToolWindow& window) {
     if (seconds < 0) return;
-    thread_ = std::thread([this, seconds] {
+    thread_ = std::thread([this, seconds, &window] {
       auto& progress = batch::progress();
-      while (!done_ && !progress.conversion_running.load(std::memory_order_relaxed))
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      while (!done_ && !window.started()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
       const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
       while (!done_ && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -257,7 +259,7 @@ int main(int argc, char** argv) {
   tool::ToolWindow window(std::move(recordings), settings, args.jobs, ::isatty(STDERR_FILENO) == 1);
   batch::progress().conversion_running.store(true, std::memory_order_relaxed);
   {
-    CancelTimer timer(args.cancel_after);
+    CancelTimer timer(args.cancel_after, window);
     batch::run_batch(window);
   }
   return window.exit_status();

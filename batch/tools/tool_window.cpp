@@ -17,6 +17,7 @@ ToolWindow::ToolWindow(std::vector<std::vector<std::string>> recordings, presets
       progress_line_(progress_line) {}
 
 void ToolWindow::set_progress_bar(int percent) {
+  started_.store(true, std::memory_order_relaxed);
   std::lock_guard lock(mutex_);
   // The bar drops to 0 between files (one at a time): a new file's clock.
   if (percent < percent_ || (percent == 0 && percent_ != 0)) file_start_ = std::chrono::steady_clock::now();

@@ -6,6 +6,7 @@
 // pictures per second, time left) drawn from the progress monitor's
 // updates.
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -36,6 +37,8 @@ class ToolWindow : public batch::BatchWindow {
   void scroll_to_row(int) override {}
   void set_processing_text(const std::string&) override {}
   void set_busy(bool) override {}
+  // Whether a job has shown progress yet (the batch's first job has begun).
+  bool started() const { return started_.load(std::memory_order_relaxed); }
   void set_row_outcome(int, const std::string&, const std::string&) override {}
   void set_summary_text(const std::string&) override {}
   presets::ConversionSettings read_settings() override { return settings_; }
@@ -59,6 +62,7 @@ class ToolWindow : public batch::BatchWindow {
   std::string statistics_;
   std::chrono::steady_clock::time_point file_start_ = std::chrono::steady_clock::now();
   bool line_shown_ = false;
+  std::atomic<bool> started_{false};
 };
 
 }  // namespace tool
