@@ -56,10 +56,12 @@ bool checked(MainWindow& window, int id) {
 
 void fill_lists(MainWindow& window) {
   fill(window, kIdFormatList, presets::format_list());
-  // Only the user's change comes here; restoring and presets call
-  // update_option_states themselves.
-  if (auto* formats = window.control_as<QComboBox>(kIdFormatList))
-    QObject::connect(formats, &QComboBox::currentIndexChanged, &window, [&window] { update_option_states(window); });
+  // A new format greys or frees the other choices; restoring and presets
+  // select without signals and call update_option_states themselves.
+  if (auto* formats = window.control_as<QComboBox>(kIdFormatList)) {
+    QObject::connect(formats, &QComboBox::currentIndexChanged, &window,
+                     [&window] { update_option_states(window); });
+  }
   fill(window, kIdSizeList, presets::size_list());
   fill(window, kIdFpsList, presets::fps_list());
   fill(window, kIdAudioBitrateList, presets::audio_bitrate_list());

@@ -134,7 +134,8 @@ TEST_F(PresetsWindow, CopyFormatsGreyTheChoicesTheyDoNotUse) {
   EXPECT_EQ(enabled(), (std::vector<bool>{false, false, false, false, true}));
   window->action(app::kCmdPresetH264_1080p)->trigger();
   EXPECT_EQ(enabled(), (std::vector<bool>(5, true)));
-  EXPECT_EQ(all_shown(), (Shown{"MP4 H.264", "1920x1080", "16/9", "Source", "16000", "192", "H.264 1080p (any device)"}));
+  EXPECT_EQ(all_shown(),
+            (Shown{"MP4 H.264", "1920x1080", "16/9", "Source", "16000", "192", "H.264 1080p (any device)"}));
 
   app::write_setting("output", "format", "MKV copy");
   app::MainWindow restored;
