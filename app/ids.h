@@ -69,6 +69,11 @@ enum CommandId : int {
   kCmdPreset3gp = 32788,
   kCmdPresetIphone = 32789,
   kCmdAddFolder = 32790,       // "Add folder…"
+  kCmdPresetH264_1080p = 32791,
+  kCmdPresetH264_720p = 32792,
+  kCmdPresetHevc1080p = 32793,
+  kCmdPresetCopyMp4 = 32794,
+  kCmdPresetCopyMkv = 32795,
 };
 
 // Resource ids of the pictures.

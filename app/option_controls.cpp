@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/ui_call.h"
 #include "batch/files_at_once.h"
+#include "batch/format_table.h"
 #include "presets/conversion_settings.h"
 #include "presets/option_tables.h"
 
@@ -55,6 +56,12 @@ bool checked(MainWindow& window, int id) {
 
 void fill_lists(MainWindow& window) {
   fill(window, kIdFormatList, presets::format_list());
+  // A new format greys or frees the other choices; restoring and presets
+  // select without signals and call update_option_states themselves.
+  if (auto* formats = window.control_as<QComboBox>(kIdFormatList)) {
+    QObject::connect(formats, &QComboBox::currentIndexChanged, &window,
+                     [&window] { update_option_states(window); });
+  }
   fill(window, kIdSizeList, presets::size_list());
   fill(window, kIdFpsList, presets::fps_list());
   fill(window, kIdAudioBitrateList, presets::audio_bitrate_list());
@@ -82,11 +89,23 @@ void apply_preset(MainWindow& window, int position) {
   select_text(window, kIdSizeList, presets::size_list(), p.size);
   select_text(window, kIdAspectList, presets::aspect_list(), p.aspect);
   select_text(window, kIdFpsList, presets::fps_list(), p.fps);
-  if (auto* field = window.control_as<QLineEdit>(kIdVideoBitrate)) {
+  // An empty text leaves the field as it is, like a list (a copy's rate).
+  if (auto* field = window.control_as<QLineEdit>(kIdVideoBitrate); field && *p.video_bitrate) {
     const QSignalBlocker quiet(field);
     field->setText(QString::fromUtf8(p.video_bitrate));
   }
   select_text(window, kIdAudioBitrateList, presets::audio_bitrate_list(), p.audio_bitrate);
+  update_option_states(window);
+}
+
+void update_option_states(MainWindow& window) {
+  const std::string format = combo_text(window, kIdFormatList);
+  const batch::FormatRow* row = batch::format_row(QString::fromStdString(format).toLower().toStdString());
+  const engine::StreamCopy copy = row ? row->copy : engine::StreamCopy::none;
+  for (int id : {kIdSizeList, kIdAspectList, kIdFpsList, kIdVideoBitrate})
+    if (QWidget* control = window.control(id)) control->setEnabled(copy == engine::StreamCopy::none);
+  if (QWidget* audio = window.control(kIdAudioBitrateList))
+    audio->setEnabled(copy != engine::StreamCopy::every_stream);
 }
 
 void select_preset_entry(MainWindow& window, int position) {

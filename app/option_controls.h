@@ -20,6 +20,10 @@ void fill_lists(MainWindow& window);
 void apply_preset(MainWindow& window, int position);
 // Selects a list entry by position without raising change handling.
 void select_preset_entry(MainWindow& window, int position);
+// Greys the choices the selected format does not use: a copy keeps the
+// source's picture (size, aspect, rate, video bit rate), MKV copy its sound
+// too. Called whenever the format may have changed.
+void update_option_states(MainWindow& window);
 
 // The "Files at once" entry that stands for the machine's own count.
 constexpr const char* kAutoFilesAtOnce = "Auto";

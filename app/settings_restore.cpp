@@ -17,6 +17,7 @@
 #include "app/commands.h"
 #include "app/ids.h"
 #include "app/main_window.h"
+#include "app/option_controls.h"
 #include "app/settings_file.h"
 #include "app/window_work.h"
 #include "presets/option_tables.h"
@@ -109,6 +110,7 @@ void restore_choices(MainWindow& window) {
   window.work().batch().set_preview(preview);
 
   restore_list(window, "preset");
+  update_option_states(window);
 
   // "Files at once" as stored; the default ("Auto") for anything else.
   auto* jobs = window.control_as<QComboBox>(kIdFilesAtOnceList);

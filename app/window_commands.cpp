@@ -15,11 +15,12 @@
 #include "app/main_window.h"
 #include "app/settings_file.h"
 #include "app/window_work.h"
+#include "presets/option_tables.h"
 
 namespace app {
 namespace {
 
-bool is_preset_command(int id) { return id >= kCmdPresetMpeg2Hd && id <= kCmdPresetIphone; }
+bool is_preset_command(int id) { return presets::preset_for_command(id) >= 0; }
 
 }  // namespace
 

@@ -44,7 +44,8 @@ const std::array<MenuSpec, 4>& menus() {
        {{kCmdPresetMpeg2Hd}, {kCmdPresetWmvHd}, {0}, {kCmdPresetDvdPal}, {kCmdPresetDvdNtsc}, {0},
         {kCmdPresetFlvLow}, {kCmdPresetFlvMedium}, {kCmdPresetFlvHigh}, {0}, {kCmdPresetIpod},
         {kCmdPresetIphone}, {0}, {kCmdPreset3gp}, {0}, {kCmdPresetAviLow}, {kCmdPresetAviMedium},
-        {kCmdPresetAviHigh}}},
+        {kCmdPresetAviHigh}, {0}, {kCmdPresetH264_1080p}, {kCmdPresetH264_720p}, {kCmdPresetHevc1080p}, {0},
+        {kCmdPresetCopyMp4}, {kCmdPresetCopyMkv}}},
       {"&Information", {{kCmdAbout, "&About"}}},
   }};
   return table;

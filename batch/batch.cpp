@@ -5,6 +5,7 @@
 // of what was done).
 #include "batch/batch.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -183,6 +184,9 @@ int Batch::run(BatchWindow& window) {
 
   const size_t jobs = files_at_once(window.files_at_once(), static_cast<int>(run.rows.size()));
   run.one_at_a_time = jobs == 1;
+  // Each job's encoder gets its share of the cores, so that files times
+  // encoder threads stays near the core count (0: every core, one file).
+  spec_.thread_share = run.one_at_a_time ? 0 : std::max(1, core_count() / static_cast<int>(jobs));
   if (!run.one_at_a_time) {
     for (RowId id : run.rows) {
       const std::optional<SourceRow> source = window.source_row(id);

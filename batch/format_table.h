@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "engine/job.h"
+
 namespace batch {
 
 struct FormatRow {
@@ -23,7 +25,13 @@ struct FormatRow {
   int audio_bit_rate;         // bit/s the format fixes; 0: the user's choice
   int output_target;          // 0: container from the extension; 7: DVD (8 for 720x480, see job setup)
   const char* extension;      // output file extension
+  // The formats after the seven designed ones:
+  engine::StreamCopy copy = engine::StreamCopy::none;  // streams carried over instead of re-encoded
+  bool index_first = false;   // MP4's index before the media data ("faststart")
 };
+
+// The formats the program was designed with, whose outputs stay as they were.
+constexpr int kDesignedFormatCount = 7;
 
 std::span<const FormatRow> format_table();
 // The row for a lower-case format text, or null when no row matches.

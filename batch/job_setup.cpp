@@ -34,6 +34,8 @@ std::filesystem::path prepare_job(const presets::ConversionSettings& choices, co
     channels = row->channels;
     sample_rate = row->sample_rate;
     if (row->audio_bit_rate > 0) audio_bit_rate = row->audio_bit_rate;
+    spec.copy = row->copy;
+    spec.index_first = row->index_first;
   }
 
   const auto output =

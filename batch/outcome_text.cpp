@@ -20,6 +20,7 @@ constexpr const char* kRefused = "The encoder refused these settings";
 constexpr const char* kSourceGone = "The source file went away";
 constexpr const char* kNothingToConvert = "The file has no picture or sound to convert";
 constexpr const char* kWriteFailed = "The file could not be written";
+constexpr const char* kNoCopy = "This video cannot be copied into MP4; use MKV copy";
 
 bool is(int code, int error) { return code == AVERROR(error); }
 
@@ -58,6 +59,7 @@ std::string outcome_reason(const JobOutcome& outcome) {
     case Stage::open_input:
     case Stage::open_decoder: return kNotMedia;
     case Stage::create_output: return folder_refused(code) || system_error(code) ? kFolder : kRefused;
+    case Stage::copy_video: return kNoCopy;
     case Stage::setup: return code == AVERROR_STREAM_NOT_FOUND ? kNothingToConvert : kRefused;
     case Stage::open_encoder: return kRefused;
     case Stage::write_header: return system_error(code) ? kWriteFailed : kRefused;
@@ -77,9 +79,12 @@ std::string outcome_detail(const JobOutcome& outcome) {
 }
 
 std::string outcome_tooltip(const JobOutcome& outcome) {
-  if (outcome.code == kJobRan) return outcome.output_path;
+  // What the file lacks (streams a copy left out, ...) goes under its path.
+  const std::string notes = outcome.notes.empty() ? "" : "\n" + outcome.notes;
+  if (outcome.code == kJobRan) return outcome.output_path + notes;
   if (outcome.code == kJobCancelled)
-    return outcome.bytes_written > 0 ? outcome_reason(outcome) + "\n" + outcome.output_path : outcome_reason(outcome);
+    return outcome.bytes_written > 0 ? outcome_reason(outcome) + "\n" + outcome.output_path + notes
+                                     : outcome_reason(outcome);
   const std::string detail = outcome_detail(outcome);
   return detail.empty() ? outcome_reason(outcome) : outcome_reason(outcome) + "\n(" + detail + ")";
 }

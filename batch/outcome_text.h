@@ -20,8 +20,9 @@ std::string outcome_reason(const JobOutcome& outcome);
 // Where it happened and the library's or system's own text ("writing the
 // file: No space left on device"); empty when there was no error.
 std::string outcome_detail(const JobOutcome& outcome);
-// The row's tooltip: the output's path for a converted or cancelled file,
-// the reason and its detail for a failed one.
+// The row's tooltip: the output's path for a converted or cancelled file
+// (and the job's notes under it), the reason and its detail for a failed
+// one.
 std::string outcome_tooltip(const JobOutcome& outcome);
 
 // The box that tells the user of a job's alert.

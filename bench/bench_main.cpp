@@ -5,7 +5,8 @@
 // each as a child process, and prints the time ratios engine/ffmpeg and the
 // peak memory of each side. With --batch it converts 8 copies of the clip
 // into one format, the engine with K files at once for K = 1 .. cores, the
-// tool one file after another.
+// tool one file after another. --copy and --modern measure the formats
+// added after the designed ones (modern.h).
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "bench/child_process.h"
+#include "bench/modern.h"
 #include "bench/work_items.h"
 
 namespace {
@@ -31,19 +33,22 @@ struct Options {
   bool batch = false;
   int clips = 8;
   std::string format = "wmv";
+  bool copy = false;       // --copy: MP4 copy of a large recording
+  bool modern = false;     // --modern: the H.264 and HEVC presets (with --batch: also eight files)
+  int megabytes = 1024;    // size of the recording --copy makes
 };
 
 void usage() {
   std::fputs("usage: clipmill-bench [--repeat N] [--seconds S] [--convert PATH-TO-clipmill-convert] [--clip FILE]\n"
-             "                      [--batch [--clips N] [--format F]]\n",
+             "                      [--batch [--clips N] [--format F]] [--copy [--megabytes N]] [--modern [--batch]]\n",
              stderr);
 }
 
 bool parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--batch") {
-      o.batch = true;
+    if (a == "--batch" || a == "--copy" || a == "--modern") {
+      (a == "--batch" ? o.batch : a == "--copy" ? o.copy : o.modern) = true;
       continue;
     }
     if (i + 1 >= argc) return false;
@@ -54,6 +59,7 @@ bool parse(int argc, char** argv, Options& o) {
     else if (a == "--clip") o.clip = v;
     else if (a == "--clips") o.clips = std::max(1, std::atoi(v.c_str()));
     else if (a == "--format") o.format = v;
+    else if (a == "--megabytes") o.megabytes = std::max(1, std::atoi(v.c_str()));
     else return false;
   }
   return true;
@@ -199,6 +205,12 @@ int main(int argc, char** argv) {
   }
   const fs::path work = fs::temp_directory_path() / ("clipmill-bench-" + std::to_string(::getpid()));
   fs::create_directories(work);
+  if (o.copy || o.modern) {
+    const bench::ModernOptions m{o.repeat, o.seconds, o.megabytes, o.convert_tool, o.clip, o.batch};
+    const int status = o.copy ? bench::run_copy(m, work) : bench::run_modern(m, work);
+    fs::remove_all(work);
+    return status;
+  }
   fs::path clip = o.clip;
   if (clip.empty()) {
     clip = work / "clip.m2ts";

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Converts one fixed clip with every preset and prints the md5 of each
-# output: two runs of the same build give the same list, and a change that
+# Converts one fixed clip with every designed preset and prints the md5 of
+# each output: two runs of the same build give the same list, and a change that
 # must not alter any output is checked by comparing the lists.
 # Usage: bench/preset_md5.sh [BUILD_DIR [TOOL_OPTION...]]; the options go to
 # every conversion (--no-deinterlace --no-recording-date: the camcorder
@@ -20,7 +20,9 @@ clip="$build/preset-md5-clip.m2ts"
   -f lavfi -i sine=frequency=440:sample_rate=48000 -t 3 -ac 2 \
   -c:v libx264 -preset ultrafast -pix_fmt yuv420p -flags +ildct+ilme -x264opts tff=1 \
   -b:v 8M -c:a ac3 -b:a 192k -f mpegts -mpegts_m2ts_mode 1 -fflags +bitexact "$clip"
-"$tool" --list-presets 2>/dev/null | while IFS= read -r preset; do
+# The thirteen designed presets, whose bytes no change may alter; the later
+# ones encode with x264 and x265, whose output follows the core count.
+"$tool" --list-presets 2>/dev/null | head -n 13 | while IFS= read -r preset; do
   out="$work/$(echo "$preset" | tr -c 'A-Za-z0-9\n' '_')"
   mkdir -p "$out"
   "$tool" --preset "$preset" "$@" "$clip" "$out" >/dev/null 2>&1 || echo "$preset: failed"

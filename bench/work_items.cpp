@@ -52,16 +52,20 @@ int video_bits(const WorkItem& item) {
 
 std::vector<WorkItem> work_items() {
   std::vector<WorkItem> items;
+  // The designed formats; the later ones have their own figures (--copy,
+  // --modern).
+  const auto designed = batch::format_table().first(batch::kDesignedFormatCount);
   for (const auto& preset : presets::preset_table()) {
     const std::string format = lower(preset.format);
-    if (!batch::format_row(format)) continue;
+    if (std::none_of(designed.begin(), designed.end(), [&](const batch::FormatRow& r) { return r.format == format; }))
+      continue;
     if (std::any_of(items.begin(), items.end(), [&](const WorkItem& w) { return w.format == format; })) continue;
     WorkItem item{format, preset.size, preset.aspect, preset.fps, preset.video_bitrate, preset.audio_bitrate, ""};
     if (format == "h.263") item.note = "ffmpeg side: AAC instead of AMR-NB (no AMR-NB encoder in the tool)";
     items.push_back(item);
   }
   // Formats no preset names (MPEG-1) run at video-CD values.
-  for (const auto& f : batch::format_table()) {
+  for (const auto& f : designed) {
     if (std::none_of(items.begin(), items.end(), [&](const WorkItem& w) { return w.format == f.format; }))
       items.push_back({f.format, "352x288", "4/3", "25", "1150", "224", "no preset: video-CD values"});
   }

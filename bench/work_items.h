@@ -21,7 +21,8 @@ struct WorkItem {
   std::string note;           // where the two sides cannot do the same work
 };
 
-// One item per format, with the values of the first preset of that format.
+// One item per designed format, with the values of the first preset of that
+// format.
 std::vector<WorkItem> work_items();
 
 // `inputs` are converted by one clipmill-convert run, `jobs` of them at once.

@@ -31,18 +31,20 @@ struct SubtitleFree {
 };
 using SubtitlePtr = std::unique_ptr<AVSubtitle, SubtitleFree>;
 
-// One piece of decoded data on its way from the reader to the job's thread.
+// One piece of decoded data (or a copied packet) on its way from the reader
+// to the job's thread.
 struct Decoded {
-  enum class Kind { frame, picture, subtitle, end_of_stream };
+  enum class Kind { frame, picture, subtitle, end_of_stream, packet };
   Kind kind = Kind::frame;
-  int ist_index = 0;            // frame, subtitle, end: input stream it came from
+  int ist_index = 0;            // frame, subtitle, end, packet: input stream it came from
   int64_t clock = 0;            // frame, subtitle: µs, that stream's clock when it was decoded
   FramePtr frame;               // frame: decoded samples; picture: ready for the encoder
-  int ost_index = 0;            // picture: the output stream it is for
+  int ost_index = 0;            // picture, packet: the output stream it is for
   int64_t first_pts = 0;        // picture: pts of its first output frame, encoder tb
   int64_t count = 0;            // picture: output frames it stands for
   SubtitlePtr subtitle;         // subtitle: the decoded subtitle
   int64_t subtitle_pts = 0;     // subtitle: its packet's pts, stream time base
+  PacketPtr packet;             // packet: copied as it is, its input stream's time base
   bool picture = false;         // a video picture (counts against the limit)
 };
 

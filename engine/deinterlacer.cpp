@@ -13,7 +13,7 @@ extern "C" {
 
 namespace engine {
 
-std::unique_ptr<Deinterlacer> Deinterlacer::create(const AVFrame* first, int& error) {
+std::unique_ptr<Deinterlacer> Deinterlacer::create(const AVFrame* first, bool per_field, int& error) {
   std::unique_ptr<Deinterlacer> d(new Deinterlacer);
   d->graph_.reset(avfilter_graph_alloc());
   const char* format_name = av_get_pix_fmt_name(static_cast<AVPixelFormat>(first->format));
@@ -27,13 +27,15 @@ std::unique_ptr<Deinterlacer> Deinterlacer::create(const AVFrame* first, int& er
                                   ":time_base=1/1000000:pixel_aspect=" + std::to_string(sar.num) + "/" +
                                   std::to_string(sar.den);
   AVFilterContext* filter = nullptr;
-  // send_frame: one picture per picture; parity -1: each picture's own
-  // field order; deint 1: only pictures marked interlaced are touched.
+  // send_frame: one picture per picture, send_field: one per field; parity
+  // auto: each picture's own field order; deint interlaced: only pictures
+  // marked interlaced are touched.
+  const char* filter_args = per_field ? "mode=send_field:parity=auto:deint=interlaced"
+                                      : "mode=send_frame:parity=auto:deint=interlaced";
   if ((error = avfilter_graph_create_filter(&d->source_, avfilter_get_by_name("buffer"), "in",
                                             source_args.c_str(), nullptr, d->graph_.get())) < 0 ||
-      (error = avfilter_graph_create_filter(&filter, avfilter_get_by_name("bwdif"), "deinterlace",
-                                            "mode=send_frame:parity=auto:deint=interlaced", nullptr,
-                                            d->graph_.get())) < 0 ||
+      (error = avfilter_graph_create_filter(&filter, avfilter_get_by_name("bwdif"), "deinterlace", filter_args,
+                                            nullptr, d->graph_.get())) < 0 ||
       (error = avfilter_graph_create_filter(&d->sink_, avfilter_get_by_name("buffersink"), "out", nullptr,
                                             nullptr, d->graph_.get())) < 0 ||
       (error = avfilter_link(d->source_, 0, filter, 0)) < 0 || (error = avfilter_link(filter, 0, d->sink_, 0)) < 0 ||

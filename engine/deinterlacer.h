@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A motion-adaptive deinterlacer (libavfilter's bwdif) for one video
-// stream: one picture out per picture in, field order from each picture,
-// progressive pictures passed through unchanged. It works one picture
-// behind: a picture comes out once the next one is in, and the rest at
-// flush.
+// stream: one picture out per picture in, or one per field, field order
+// from each picture, progressive pictures passed through unchanged. It
+// works one picture behind: a picture comes out once the next one is in,
+// and the rest at flush.
 
 #include <memory>
 
@@ -24,9 +24,10 @@ using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphFree>;
 class Deinterlacer {
  public:
   // A deinterlacer for pictures of the first one's size and format, their
-  // pts in microseconds. Null when the filter cannot take them, with
-  // `error` set to the library's reason.
-  static std::unique_ptr<Deinterlacer> create(const AVFrame* first, int& error);
+  // pts in microseconds; `per_field`: a picture out for each field, half a
+  // frame apart. Null when the filter cannot take them, with `error` set to
+  // the library's reason.
+  static std::unique_ptr<Deinterlacer> create(const AVFrame* first, bool per_field, int& error);
 
   // Whether a picture of this size and format can go in.
   bool takes(const AVFrame* picture) const;

@@ -53,6 +53,16 @@ Encoder::Encoder() : context_(avcodec_alloc_context3(nullptr)) {}
 
 Encoder::~Encoder() { close(); }
 
+bool Encoder::use_codec_defaults(const EncoderDescriptor* descriptor) {
+  if (!context_ || !descriptor || !descriptor->library_codec || open_) return false;
+  CodecContextPtr fresh(avcodec_alloc_context3(descriptor->library_codec));
+  if (!fresh) return false;
+  fresh->codec_type = context_->codec_type;
+  fresh->codec_id = context_->codec_id;
+  context_ = std::move(fresh);
+  return true;
+}
+
 int Encoder::open(const EncoderDescriptor* descriptor) {
   if (!context_ || !descriptor || open_) return AVERROR(EINVAL);
   int result;

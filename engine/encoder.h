@@ -43,6 +43,10 @@ class Encoder {
   const EncoderDescriptor* descriptor() const { return descriptor_; }
   bool is_open() const { return open_; }
 
+  // Makes context() anew with the library encoder's own defaults and
+  // private options (x264's and x265's tuned values rather than the generic
+  // ones); false when `descriptor` has none (the engine's own encoders).
+  bool use_codec_defaults(const EncoderDescriptor* descriptor);
   // Opens `descriptor` on context(); < 0 on failure (context left usable).
   int open(const EncoderDescriptor* descriptor);
   int send_frame(const AVFrame* frame);

@@ -30,6 +30,8 @@ void force_container(Job& job, const char* name);
 // ---- input file, output streams and output file ----------------------------
 void open_input(Job& job, const std::string& path);
 void create_output_file(Job& job);
+// Adds a muxer stream and its (not yet open) encoder; null on failure.
+Encoder* add_output_stream(OutputFile& output, AVMediaType type);
 void add_video_stream(Job& job, OutputFile& output);
 void add_audio_stream(Job& job, OutputFile& output);
 void add_subtitle_stream(Job& job, OutputFile& output);

@@ -91,7 +91,8 @@ int code_for(Stage stage) {
     case Stage::none: return kJobRan;
     case Stage::source:
     case Stage::open_input: return kJobNoInput;
-    case Stage::create_output: return kJobNoOutput;
+    case Stage::create_output:
+    case Stage::copy_video: return kJobNoOutput;
     case Stage::setup:
     case Stage::open_encoder:
     case Stage::open_decoder: return kJobCodecFailed;
@@ -173,6 +174,7 @@ JobOutcome convert(const JobSpec& spec, JobHooks& hooks) {
   outcome.bytes_written = end_job(job);
   outcome.frames = job.counters.decoded_frame_count.load(std::memory_order_relaxed);
   outcome.error = job.error;
+  outcome.notes = job.notes;
   if (transcoded && outcome.error) outcome.code = code_for(outcome.error.stage);
   else if (transcoded && stop_asked(job)) outcome.code = kJobCancelled;
 

@@ -21,17 +21,29 @@ struct AVCodecContext;
 
 namespace engine {
 
+// How a job carries streams of the source over unchanged instead of
+// re-encoding them.
+enum class StreamCopy {
+  none,             // every stream is decoded and encoded again
+  video_aac_audio,  // the video bit for bit; each audio track of the first program as AAC (copied
+                    // when it is AAC already); subtitles and data left out
+  every_stream,     // every stream of the first program the container can hold, bit for bit (PCM
+                    // the container refuses repacked losslessly); the others left out
+};
+
 // What one conversion is to do. Filled by the caller; the engine only reads it.
 struct JobSpec {
   std::string input_path;          // the source
   std::string output_path;         // created exclusively; never an existing file
-  int video_codec_choice = 0;      // 0..15, video encoder and fourcc (0 or >15: MPEG-4)
+  int video_codec_choice = 0;      // 1..15 the designed encoders (others: MPEG-4); 16 H.264 and
+                                   // 17 HEVC at constant quality, capped at video_bit_rate
   int audio_codec_choice = 0;      // 1..8, audio encoder (others: the container's own)
   int output_target = 0;           // 0, 3, 7, 8, 9: container and muxing preset
-  int width = 0;                   // px, output picture width
+  int width = 0;                   // px, output picture width; 0 (with height 0): the source's
   int height = 0;                  // px, output picture height
-  float frame_rate = 0;            // frames/s as the user typed it (29.97)
-  int video_bit_rate = 0;          // bit/s
+  float frame_rate = 0;            // frames/s as the user typed it (29.97); 0: the source's, one
+                                   // picture per field when an interlaced source is deinterlaced
+  int video_bit_rate = 0;          // bit/s; for the constant-quality encoders the most it may reach
   int audio_bit_rate = 0;          // bit/s
   int sample_rate = 0;             // Hz
   int channels = 0;                // count
@@ -47,6 +59,14 @@ struct JobSpec {
   // container's creation time where it has one and set as the output's
   // modification time. None: neither is touched.
   std::optional<int64_t> recording_time;
+  // Streams carried over instead of re-encoded (the copy formats).
+  StreamCopy copy = StreamCopy::none;
+  // The container's index goes before the media data (MP4's "faststart"),
+  // so that a player can start before the whole file has arrived.
+  bool index_first = false;
+  // Cores this job's video encoder may keep busy when several files convert
+  // at once; 0: every core.
+  int thread_share = 0;
 };
 
 // Counters a running job publishes. Written by the job's thread only; read
@@ -104,6 +124,9 @@ struct JobOutcome {
   int32_t frames = 0;         // pictures decoded
   int64_t bytes_written = 0;  // bytes the job wrote to its output
   std::string output_path;    // the job's output (gone again after a failure)
+  // What the user should know of the output beyond its outcome, one line
+  // each: streams left out of a copy, a copied video browsers do not play.
+  std::string notes;
 };
 
 inline bool succeeded(const JobOutcome& outcome) { return outcome.code == kJobRan; }

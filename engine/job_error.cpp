@@ -11,6 +11,7 @@ const char* stage_name(Stage stage) {
     case Stage::source: return "opening the source";
     case Stage::open_input: return "reading the source's format";
     case Stage::create_output: return "creating the output file";
+    case Stage::copy_video: return "copying the video";
     case Stage::setup: return "setting up the conversion";
     case Stage::open_encoder: return "opening the encoder";
     case Stage::open_decoder: return "opening the decoder";

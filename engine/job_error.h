@@ -12,6 +12,7 @@ enum class Stage {
   source,          // the source file before opening (missing, not a regular file)
   open_input,      // probing and opening the source
   create_output,   // choosing the container and creating the file
+  copy_video,      // the container cannot hold the source's video as it is
   setup,           // stream pairing, scalers, resamplers, buffers
   open_encoder,
   open_decoder,

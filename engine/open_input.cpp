@@ -2,6 +2,7 @@
 // Opening the source: probe the container, make a decoder context per
 // stream (opened later by the transcode setup) and take the input's picture
 // and sound properties into the working settings.
+#include <cmath>
 #include <vector>
 
 extern "C" {
@@ -26,6 +27,40 @@ int decoded_sample_format(const AVCodecParameters* par, const AVCodec* decoder) 
 
 const AVCodec* decoder_by_name(const std::optional<std::string>& name) {
   return name ? avcodec_find_decoder_by_name(name->c_str()) : nullptr;
+}
+
+// A measured rate (a short or damaged file gives 29.93 for 29.97) as the
+// broadcast rate within half a percent of it, else as measured.
+AVRational usual_rate(AVRational measured) {
+  static const AVRational kUsual[] = {{24000, 1001}, {24, 1}, {25, 1}, {30000, 1001}, {30, 1},
+                                      {50, 1},       {60000, 1001}, {60, 1}};
+  const double value = av_q2d(measured);
+  for (const AVRational usual : kUsual)
+    if (std::fabs(value / av_q2d(usual) - 1.0) < 0.005) return usual;
+  return measured;
+}
+
+// What "the source's" size and rate stand for: the first video stream with
+// a picture size. Its average rate counts frames; the real base rate of
+// field-coded H.264 counts fields.
+void note_source_picture(WorkingSettings& s, const AVFormatContext* ic) {
+  s.source_width = s.source_height = 0;
+  s.source_frame_rate = {0, 0};
+  s.source_interlaced = false;
+  s.source_field_order = AV_FIELD_UNKNOWN;
+  for (unsigned i = 0; i < ic->nb_streams; ++i) {
+    const AVStream* st = ic->streams[i];
+    const AVCodecParameters* par = st->codecpar;
+    if (par->codec_type != AVMEDIA_TYPE_VIDEO || par->width <= 0 || par->height <= 0) continue;
+    s.source_width = par->width;
+    s.source_height = par->height;
+    s.source_frame_rate = usual_rate(st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0 ? st->avg_frame_rate
+                                                                                              : st->r_frame_rate);
+    s.source_interlaced = par->field_order == AV_FIELD_TT || par->field_order == AV_FIELD_BB ||
+                          par->field_order == AV_FIELD_TB || par->field_order == AV_FIELD_BT;
+    s.source_field_order = par->field_order;
+    return;
+  }
 }
 
 // Consumes the per-type codec names and both forced formats.
@@ -89,6 +124,7 @@ void open_input(Job& job, const std::string& path) {
     return finish_open(job);
   }
   const int64_t timestamp = ic->start_time != AV_NOPTS_VALUE ? ic->start_time : 0;
+  note_source_picture(s, ic.get());
 
   if (t.input_codec_count + static_cast<int>(ic->nb_streams) > kMaxCodecEntries) return finish_open(job);
   auto file = std::make_unique<InputFile>();

@@ -22,9 +22,11 @@ struct VideoChoice {
   uint32_t tag;
 };
 
-// Index = video_codec_choice 1..15; any other choice is MPEG-4 without a tag.
-// Choice 2 (XVID) has no codec id of its own any more: it is MPEG-4.
-const VideoChoice kVideoChoices[16] = {
+// Index = video_codec_choice 1..17; any other choice is MPEG-4 without a tag.
+// Choice 2 (XVID) has no codec id of its own any more: it is MPEG-4. 16 and
+// 17 are the constant-quality encoders (quality_video.cpp); HEVC in MP4 is
+// tagged "hvc1", the tag Apple's players and most TVs require.
+const VideoChoice kVideoChoices[18] = {
     {AV_CODEC_ID_MPEG4, 0},
     {AV_CODEC_ID_MPEG4, 0},
     {AV_CODEC_ID_MPEG4, 0},
@@ -41,6 +43,8 @@ const VideoChoice kVideoChoices[16] = {
     {AV_CODEC_ID_MPEG1VIDEO, 0},
     {AV_CODEC_ID_MPEG2VIDEO, 0},
     {AV_CODEC_ID_FLV1, 0},
+    {AV_CODEC_ID_H264, 0},
+    {AV_CODEC_ID_HEVC, MKTAG('h', 'v', 'c', '1')},
 };
 
 // Index = audio_codec_choice 1..8; any other choice leaves the container's
@@ -92,7 +96,7 @@ void apply_video_settings(Job& job) {
   auto& s = job.settings;
   const auto& p = job.spec;
   const int vc = p.video_codec_choice;
-  const VideoChoice choice = (vc >= 1 && vc <= 15) ? kVideoChoices[vc] : kVideoChoices[0];
+  const VideoChoice choice = (vc >= 1 && vc <= 17) ? kVideoChoices[vc] : kVideoChoices[0];
   s.video_codec_id = choice.id;
   s.video_codec_tag = choice.tag;
 
@@ -108,9 +112,17 @@ void apply_video_settings(Job& job) {
   if (r >= 7 && r < 8) s.frame_rate = {15, 2};
   if (r >= 6 && r < 7) s.frame_rate = {25, 4};
   if (r >= 5 && r < 6) s.frame_rate = {6000, 1001};
+  // Rate 0 is the source's: its pictures per second, twice that when an
+  // interlaced source is deinterlaced (one picture per field, every moment
+  // the camera recorded).
+  s.per_field = r == 0 && p.deinterlace && s.source_interlaced;
+  if (r == 0 && s.source_frame_rate.num > 0 && s.source_frame_rate.den > 0)
+    s.frame_rate = s.per_field ? av_mul_q(s.source_frame_rate, {2, 1}) : s.source_frame_rate;
 
-  s.frame_width = p.width;
-  s.frame_height = p.height;
+  // Size 0x0 is the source's.
+  const bool source_size = p.width <= 0 && p.height <= 0;
+  s.frame_width = source_size ? s.source_width : p.width;
+  s.frame_height = source_size ? s.source_height : p.height;
   if (p.aspect_choice >= 1 && p.aspect_choice <= 7) parse_aspect_ratio(job, kAspectTexts[p.aspect_choice]);
 
   const std::string maxrate = p.video_bit_rate >= 9000001 ? std::to_string(p.video_bit_rate) : "9000000";

@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include "engine/engine.h"
+#include "engine/stream_copy.h"
 
 namespace engine {
 
@@ -91,14 +92,16 @@ bool create_exclusively(Job& job, OutputFile& file, const std::string& path) {
 
 // The recording's time on the output: the file's modification time, and the
 // container's own creation time in the formats that have one (the MP4
-// family's movie header, ASF's file properties, AVI's INFO date).
+// family's movie header, ASF's file properties, AVI's INFO date, Matroska's
+// segment date and its DATE_RECORDED tag).
 void stamp_recording_time(const Job& job, OutputFile& file) {
   const std::optional<int64_t>& when = job.spec.recording_time;
   if (!when) return;
   if (file.sink) file.sink->set_modification_time(*when);
   const std::string_view name = file.context->oformat->name;
+  const bool matroska = name == "matroska";
   const char* key = nullptr;
-  if (name == "mp4" || name == "mov" || name == "3gp" || name == "3g2" || name == "ipod" || name == "asf")
+  if (name == "mp4" || name == "mov" || name == "3gp" || name == "3g2" || name == "ipod" || name == "asf" || matroska)
     key = "creation_time";
   else if (name == "avi")
     key = "date";
@@ -108,6 +111,9 @@ void stamp_recording_time(const Job& job, OutputFile& file) {
   char text[32] = {};
   if (!gmtime_r(&seconds, &utc) || std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S.000000Z", &utc) == 0) return;
   av_dict_set(&file.context->metadata, key, text, 0);
+  // Matroska's tag for the moment of recording, in its own notation (UTC).
+  if (matroska && std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc) > 0)
+    av_dict_set(&file.context->metadata, "DATE_RECORDED", text, 0);
 }
 
 }  // namespace
@@ -169,9 +175,15 @@ void create_output_file(Job& job) {
     t.output_codec_count = codec_count_before;
     clear_forced_formats(job);
   };
-  if (video) add_video_stream(job, *file);
-  if (audio) add_audio_stream(job, *file);
-  if (subtitle) add_subtitle_stream(job, *file);
+  if (p.copy != StreamCopy::none) {
+    // A copy keeps the source's streams (and may refuse before any file
+    // exists).
+    if (!add_copy_streams(job, *file)) return stop();
+  } else {
+    if (video) add_video_stream(job, *file);
+    if (audio) add_audio_stream(job, *file);
+    if (subtitle) add_subtitle_stream(job, *file);
+  }
 
   if (!(format->flags & AVFMT_NOFILE)) {
     if ((format->flags & AVFMT_NEEDNUMBER) && !av_filename_number_test(p.output_path.c_str()))
@@ -191,6 +203,12 @@ void create_output_file(Job& job) {
 
   apply_registered_options(job, job.options->format_option_defaults, oc, AV_OPT_FLAG_ENCODING_PARAM);
   av_dict_copy(&file->muxer_options, job.options->muxer_private_options, 0);
+  // The MP4 index before the media data: the muxer moves it there at the
+  // end, reading the file back through the job's own descriptor.
+  if (p.index_first && file->sink) {
+    av_dict_set(&file->muxer_options, "movflags", "+faststart", 0);
+    file->sink->let_muxer_read_back(oc);
+  }
 
   t.output_files[t.output_file_count++] = std::move(file);
   clear_forced_formats(job);

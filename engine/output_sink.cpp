@@ -8,6 +8,7 @@
 #include <cerrno>
 
 extern "C" {
+#include <libavformat/avformat.h>
 #include <libavformat/avio.h>
 #include <libavutil/error.h>
 #include <libavutil/mem.h>
@@ -25,7 +26,8 @@ constexpr int kBufferSize = 262144;
 std::unique_ptr<OutputSink> OutputSink::create(const std::string& path, int& error) {
   error = 0;
   std::unique_ptr<OutputSink> sink(new OutputSink);
-  sink->fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  // Read as well as write: MP4's faststart reads the file back.
+  sink->fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (sink->fd_ < 0) {
     error = AVERROR(errno);
     return nullptr;
@@ -85,6 +87,92 @@ int OutputSink::close() {
     fd_ = -1;
   }
   return first_error_;
+}
+
+namespace {
+
+// A reader over the sink's file for the muxer's second pass.
+struct ReadBack {
+  int fd = -1;              // a duplicate of the sink's descriptor
+  int64_t position = 0;     // next byte to read
+  int* sink_error = nullptr;  // the sink's first error, which a failed read sets
+
+  static int read(void* opaque, uint8_t* data, int size) {
+    auto* self = static_cast<ReadBack*>(opaque);
+    for (;;) {
+      const ssize_t n = ::pread(self->fd, data, static_cast<size_t>(size), static_cast<off_t>(self->position));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        if (*self->sink_error == 0) *self->sink_error = AVERROR(errno);
+        return AVERROR(errno);
+      }
+      if (n == 0) return AVERROR_EOF;
+      self->position += n;
+      return static_cast<int>(n);
+    }
+  }
+
+  static int64_t seek(void* opaque, int64_t offset, int whence) {
+    auto* self = static_cast<ReadBack*>(opaque);
+    struct stat info {};
+    const bool sized = ::fstat(self->fd, &info) == 0;
+    if (whence & AVSEEK_SIZE) return sized ? static_cast<int64_t>(info.st_size) : AVERROR(errno);
+    switch (whence & ~AVSEEK_FORCE) {
+      case SEEK_SET: break;
+      case SEEK_CUR: offset += self->position; break;
+      case SEEK_END:
+        if (!sized) return AVERROR(errno);
+        offset += info.st_size;
+        break;
+      default: return AVERROR(EINVAL);
+    }
+    if (offset < 0) return AVERROR(EINVAL);
+    self->position = offset;
+    return offset;
+  }
+};
+
+}  // namespace
+
+void OutputSink::let_muxer_read_back(AVFormatContext* output) {
+  output->opaque = this;
+  output->io_open = &OutputSink::open_reader;
+  output->io_close2 = &OutputSink::close_reader;
+}
+
+int OutputSink::open_reader(AVFormatContext* output, AVIOContext** pb, const char*, int flags, AVDictionary**) {
+  auto* self = static_cast<OutputSink*>(output->opaque);
+  // Only reading back: whatever else a muxer might want to open is refused.
+  if (!self || self->fd_ < 0 || (flags & AVIO_FLAG_WRITE)) return AVERROR(EPERM);
+  auto reader = std::make_unique<ReadBack>();
+  reader->fd = ::fcntl(self->fd_, F_DUPFD_CLOEXEC, 0);
+  if (reader->fd < 0) return AVERROR(errno);
+  reader->sink_error = &self->first_error_;
+  auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
+  AVIOContext* io = buffer ? avio_alloc_context(buffer, kBufferSize, 0, reader.get(), &ReadBack::read, nullptr,
+                                                &ReadBack::seek)
+                           : nullptr;
+  if (!io) {
+    av_free(buffer);
+    ::close(reader->fd);
+    return AVERROR(ENOMEM);
+  }
+  io->seekable = AVIO_SEEKABLE_NORMAL;
+  reader.release();
+  *pb = io;
+  return 0;
+}
+
+int OutputSink::close_reader(AVFormatContext*, AVIOContext* pb) {
+  if (!pb) return 0;
+  auto* reader = static_cast<ReadBack*>(pb->opaque);
+  av_freep(&pb->buffer);
+  avio_context_free(&pb);
+  if (reader) {
+    ::close(reader->fd);
+    delete reader;
+  }
+  return 0;
 }
 
 int OutputSink::write(void* opaque, uint8_t* data, int size) {

@@ -12,6 +12,8 @@
 #include <string>
 
 struct AVIOContext;
+struct AVFormatContext;
+struct AVDictionary;
 
 namespace engine {
 
@@ -34,6 +36,13 @@ class OutputSink {
   // failure of the file's life.
   int close();
 
+  // Lets the muxer read back what it wrote, as MP4's faststart does when it
+  // moves the index to the front: `output`'s io_open then opens a reader
+  // over a duplicate of this sink's descriptor (pread, leaving the write
+  // position alone), never the file by its name, which may lead elsewhere
+  // by then. A read that fails becomes the sink's error.
+  void let_muxer_read_back(AVFormatContext* output);
+
   // The modification time close() gives the file once its last byte is in
   // (seconds since 1970, UTC).
   void set_modification_time(int64_t seconds) { modification_time_ = seconds; }
@@ -46,6 +55,9 @@ class OutputSink {
   OutputSink() = default;
   static int write(void* opaque, uint8_t* data, int size);
   static int64_t seek(void* opaque, int64_t offset, int whence);
+  static int open_reader(AVFormatContext* output, AVIOContext** pb, const char* url, int flags,
+                         AVDictionary** options);
+  static int close_reader(AVFormatContext* output, AVIOContext* pb);
   void free_io();
 
   int fd_ = -1;

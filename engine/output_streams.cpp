@@ -13,13 +13,11 @@ extern "C" {
 }
 
 #include "engine/engine.h"
+#include "engine/quality_video.h"
 
 namespace engine {
 
-namespace {
-
-// Adds a muxer stream and its (not yet open) encoder; null on failure.
-Encoder* add_stream(OutputFile& output, AVMediaType type) {
+Encoder* add_output_stream(OutputFile& output, AVMediaType type) {
   AVFormatContext* oc = output.context.get();
   auto encoder = std::make_unique<Encoder>();
   if (!encoder->context()) return nullptr;
@@ -31,6 +29,8 @@ Encoder* add_stream(OutputFile& output, AVMediaType type) {
   output.encoders[st->index] = std::move(encoder);
   return output.encoders[st->index].get();
 }
+
+namespace {
 
 // When the container wants global headers, the encoder writes them there.
 void set_global_header(Job& job, AVFormatContext* oc, AVCodecContext* c, AVMediaType type) {
@@ -67,7 +67,7 @@ bool listed(const T* list, T value, End end) {
 
 void add_video_stream(Job& job, OutputFile& output) {
   auto& s = job.settings;
-  Encoder* encoder = add_stream(output, AVMEDIA_TYPE_VIDEO);
+  Encoder* encoder = add_output_stream(output, AVMEDIA_TYPE_VIDEO);
   if (!encoder) return;
   AVCodecContext* c = encoder->context();
   AVStream* st = output.context->streams[output.context->nb_streams - 1];
@@ -77,8 +77,16 @@ void add_video_stream(Job& job, OutputFile& output) {
   apply_video_settings(job);
   AVRational fps = (s.frame_rate.num > 0 && s.frame_rate.den > 0) ? s.frame_rate : AVRational{25, 1};
   const EncoderDescriptor* d = choose_encoder(job, s.video_codec_name, s.video_codec_id, AVMEDIA_TYPE_VIDEO, c);
-  apply_registered_options(job, job.options->codec_option_defaults[AVMEDIA_TYPE_VIDEO].get(), c,
-                           AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_VIDEO_PARAM);
+  // The constant-quality encoders keep their own tuning; the registry's
+  // options are the designed formats'.
+  const bool constant_quality = constant_quality_video(job.spec);
+  if (constant_quality) {
+    start_constant_quality(job, output.context.get(), *encoder, d);
+    c = encoder->context();
+  } else {
+    apply_registered_options(job, job.options->codec_option_defaults[AVMEDIA_TYPE_VIDEO].get(), c,
+                             AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_VIDEO_PARAM);
+  }
   if (d && d->supported_framerates) fps = d->supported_framerates[av_find_nearest_q_idx(fps, d->supported_framerates)];
 
   c->time_base = {fps.den, fps.num};
@@ -100,6 +108,7 @@ void add_video_stream(Job& job, OutputFile& output) {
   c->thread_count = 0;
   c->thread_type = FF_THREAD_SLICE | FF_THREAD_FRAME;
   if (c->rc_initial_buffer_occupancy == 0) c->rc_initial_buffer_occupancy = c->rc_buffer_size * 3 / 4;
+  if (constant_quality) finish_constant_quality(job, c);
 
   job.tables.output_codec_count++;
   s.video_disabled = 0;
@@ -108,7 +117,7 @@ void add_video_stream(Job& job, OutputFile& output) {
 
 void add_audio_stream(Job& job, OutputFile& output) {
   auto& s = job.settings;
-  Encoder* encoder = add_stream(output, AVMEDIA_TYPE_AUDIO);
+  Encoder* encoder = add_output_stream(output, AVMEDIA_TYPE_AUDIO);
   if (!encoder) return;
   AVCodecContext* c = encoder->context();
   set_global_header(job, output.context.get(), c, AVMEDIA_TYPE_AUDIO);
@@ -144,7 +153,7 @@ void add_audio_stream(Job& job, OutputFile& output) {
 void add_subtitle_stream(Job& job, OutputFile& output) {
   auto& s = job.settings;
   auto& t = job.tables;
-  Encoder* encoder = add_stream(output, AVMEDIA_TYPE_SUBTITLE);
+  Encoder* encoder = add_output_stream(output, AVMEDIA_TYPE_SUBTITLE);
   if (!encoder) return;
   AVCodecContext* c = encoder->context();
   // Registered subtitle options go into the new context, as for video and

@@ -8,6 +8,7 @@
 
 #include "engine/engine.h"
 #include "engine/output_packets.h"
+#include "engine/stream_copy.h"
 
 extern "C" {
 #include <libavutil/audio_fifo.h>
@@ -277,6 +278,12 @@ int encode_decoded(Job& job, Run& run, Decoded& item) {
       ist.dispatch_pts = item.clock;
       return dispatch_subtitle(job, run, item.ist_index, item.subtitle.get(), item.subtitle_pts);
     case Decoded::Kind::end_of_stream: return flush_encoders(job, run, item.ist_index);
+    case Decoded::Kind::packet: {
+      if (item.ost_index < 0 || item.ost_index >= static_cast<int>(run.output_streams.size())) return -1;
+      OutputStream& ost = *run.output_streams[item.ost_index];
+      write_copied_packet(job, job.tables.output_files[ost.file_index]->context.get(), ost, ist, item.packet.get());
+      return 0;
+    }
   }
   return -1;
 }

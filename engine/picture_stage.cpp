@@ -75,9 +75,10 @@ FramePtr ready_picture(const Job& job, OutputStream& ost, const AVFrame* picture
   }
   FramePtr ready = scaled_picture(job, ost.pictures, picture);
   if (!ready) return nullptr;
+  constexpr int kFieldCoding = AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
   const AVCodecContext* defaults = job.options->codec_option_defaults[AVMEDIA_TYPE_VIDEO].get();
   const bool interlaced_coding =
-      defaults && (defaults->flags & (AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME));
+      (defaults && (defaults->flags & kFieldCoding)) || (ost.encoder->context()->flags & kFieldCoding);
   ready->interlaced_frame = picture->interlaced_frame;
   if (interlaced_coding) ready->top_field_first = picture->top_field_first;
   return ready;
@@ -148,7 +149,7 @@ void deinterlace_picture(Job& job, Run& run, int ost_index, const AVFrame* pictu
   if (stage.deinterlacer && !stage.deinterlacer->takes(picture)) drain_deinterlacer(job, run, ost_index);
   if (!stage.deinterlacer) {
     int error = 0;
-    stage.deinterlacer = Deinterlacer::create(picture, error);
+    stage.deinterlacer = Deinterlacer::create(picture, job.settings.per_field, error);
     if (!stage.deinterlacer) {
       // The pictures are still converted, only not deinterlaced.
       char reason[AV_ERROR_MAX_STRING_SIZE] = {};

@@ -7,6 +7,7 @@
 // The finish step drains decoders and encoders, writes the trailers, closes
 // the codecs and releases the run; a cancelled conversion goes through it
 // too, so its output is a complete file.
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <thread>
 
 #include "engine/engine.h"
+#include "engine/stream_copy.h"
 
 namespace engine {
 
@@ -60,9 +62,11 @@ int choose_file(const Run& run, const std::array<bool, kMaxFiles>& try_again) {
   return chosen;
 }
 
-// Shifts the packet by the file's offset, and absorbs a jump of the input
-// timeline (forward by more than ten seconds, or backwards) into that
-// offset when the container allows discontinuous timestamps.
+// Shifts the packet by its offset, and absorbs a jump of the input timeline
+// (forward by more than ten seconds, or backwards) into that offset when the
+// container allows discontinuous timestamps. A copied stream goes on where
+// its last picture ends (its packet shown its reordering delay after its
+// decoding time), so that no picture lands among those still to be shown.
 void repair_timestamps(AVFormatContext* input, int64_t& offset, const InputStream& ist, AVPacket* packet) {
   const AVRational tb = ist.stream->time_base;
   if (packet->dts != AV_NOPTS_VALUE) packet->dts += av_rescale_q(offset, AV_TIME_BASE_Q, tb);
@@ -71,8 +75,13 @@ void repair_timestamps(AVFormatContext* input, int64_t& offset, const InputStrea
   if (packet->dts == AV_NOPTS_VALUE || ist.next_pts == AV_NOPTS_VALUE) return;
   if (!(input->iformat->flags & AVFMT_TS_DISCONT)) return;
   const int64_t dts_us = av_rescale_q(packet->dts, tb, AV_TIME_BASE_Q);
-  const int64_t delta = dts_us - ist.next_pts;
+  int64_t delta = dts_us - ist.next_pts;
   if (std::llabs(delta) > kJumpLimitMicroseconds || dts_us + 1 < ist.pts) {
+    if (ist.copied && ist.copy_end_pts != AV_NOPTS_VALUE) {
+      const int64_t shown_after =
+          packet->pts != AV_NOPTS_VALUE ? av_rescale_q(packet->pts - packet->dts, tb, AV_TIME_BASE_Q) : 0;
+      delta = dts_us - std::max(ist.next_pts, ist.copy_end_pts - shown_after);
+    }
     offset -= delta;
     const int64_t shift = av_rescale_q(delta, AV_TIME_BASE_Q, tb);
     packet->dts -= shift;
@@ -153,10 +162,15 @@ void read_and_decode(Job& job, Run& run) {
       continue;
     }
 
-    repair_timestamps(input, tables.input_ts_offsets[file], ist, packet.get());
+    // A copy keeps an offset per stream: the demuxer hands out the last
+    // sound before a jump after the first picture behind it, which would
+    // throw a shared offset back and forth.
+    int64_t& offset = job.spec.copy != StreamCopy::none ? ist.ts_offset : tables.input_ts_offsets[file];
+    repair_timestamps(input, offset, ist, packet.get());
     publish_position(job, packet.get());
+    if (ist.copied) copy_input_packet(job, run, ist, ist_index, packet.get());
     // A packet the step cannot take is lost; the loop goes on with the next.
-    process_input_packet(job, run, ist, ist_index, packet.get());
+    if (ist.decoding_needed) process_input_packet(job, run, ist, ist_index, packet.get());
     av_packet_unref(packet.get());
   }
 

@@ -53,6 +53,11 @@ int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
   const AVDictionaryEntry* lang = av_dict_get(ist.stream->metadata, "language", nullptr, 0);
   if (lang && !av_dict_get(ost.stream->metadata, "language", nullptr, 0))
     av_dict_set(&ost.stream->metadata, "language", lang->value, 0);
+  // A copied stream needs no conversion work: its packets pass as they are.
+  if (ost.stream_copy) {
+    ist.copied = true;
+    return 0;
+  }
   c->bits_per_raw_sample = src->bits_per_raw_sample;
 
   switch (c->codec_type) {
@@ -122,8 +127,12 @@ int build_run_tables(Job& job, Run& run) {
       ost->stream = out.context->streams[s];
       ost->encoder = s < out.encoders.size() ? out.encoders[s].get() : nullptr;
       if (!ost->encoder || !ost->encoder->context()) return -1;
-      const int source = choose_source(run, ost->encoder->context()->codec_type);
-      if (source < 0) return 1;
+      // A copy names each stream's source; otherwise the media type decides.
+      const bool planned = s < out.plans.size() && out.plans[s].source >= 0 && !run.files.empty();
+      const int source = planned ? run.files[0].first_stream + out.plans[s].source
+                                 : choose_source(run, ost->encoder->context()->codec_type);
+      if (source < 0 || source >= static_cast<int>(run.input_streams.size())) return 1;
+      ost->stream_copy = planned && out.plans[s].copy;
       ost->source_index = source;
       run.input_streams[source]->discard = 0;
       ost->sync_input = run.input_streams[source].get();

@@ -55,6 +55,16 @@ struct WorkingSettings {
   const AVInputFormat* forced_input_format = nullptr;    // demuxer forced by name
   float mux_preload = 0.5f;                    // seconds of muxer preload; target 9: 0.44
   int scaler_flags = SWS_BICUBIC;              // flags of every scaling context
+  // The input's first video stream with a picture size (open_input): what
+  // "the source's" size and rate mean.
+  int source_width = 0;                        // px
+  int source_height = 0;                       // px
+  AVRational source_frame_rate{0, 0};          // pictures/s (frames, not fields); 0/0 unknown
+  bool source_interlaced = false;              // coded as fields (a field order is known)
+  int source_field_order = AV_FIELD_UNKNOWN;   // AVFieldOrder: which field comes first
+  // The source's rate from an interlaced source that is deinterlaced: one
+  // picture out per field (apply_video_settings).
+  bool per_field = false;
 };
 
 // One opened input file of the run, with a decoder context per stream.
@@ -64,12 +74,20 @@ struct InputFile {
   std::vector<CodecContextPtr> decoders;       // per stream; null for unused types
 };
 
+// How an output stream of a copy format is fed (stream_copy.cpp).
+struct StreamPlan {
+  int source = -1;    // its input stream's index in the job's one input file
+  bool copy = false;  // packets carried over bit for bit; else decoded and encoded
+};
+
 // One output file of the run, with an encoder per stream.
 struct OutputFile {
   std::unique_ptr<OutputSink> sink;            // the file the job created; outlives the muxer
   OutputContextPtr context;                    // the muxer, owns its streams; writes through sink
   std::vector<std::unique_ptr<Encoder>> encoders;  // per stream index
   AVDictionary* muxer_options = nullptr;       // private muxer options ("muxrate", "preload")
+  std::vector<StreamPlan> plans;               // per stream index for a copy; empty: every
+                                               // stream paired with its source by media type
   ~OutputFile() { av_dict_free(&muxer_options); }
 };
 
@@ -121,6 +139,10 @@ struct InputStream {
   AVCodecContext* decoder = nullptr;        // owned by InputFile::decoders
   int discard = 1;                          // 1 while no output stream takes it
   int decoding_needed = 0;                  // 1 when an output stream re-encodes it
+  bool copied = false;                      // an output stream copies its packets
+  int64_t copy_end_pts = AV_NOPTS_VALUE;    // copy: µs, where the latest picture shown so far ends
+  int64_t ts_offset = 0;                    // copy: µs added to its packet times (the file's offset,
+                                            // moved by each jump of this stream's timeline)
   int64_t next_pts = AV_NOPTS_VALUE;        // µs, expected time of the next decoded data
   int64_t pts = 0;                          // µs, time of the data being decoded
   int64_t dispatch_pts = 0;                 // µs, audio and subtitles: time of the data being encoded
@@ -147,6 +169,9 @@ struct OutputStream {
   std::pair<int, int> sample_format_pair{-1, -1};  // audio: (input, output) formats of the converter
   SwrPtr sample_converter;                  // audio: format-only conversion
   AudioFifoPtr audio_fifo;                  // audio: pending samples in the encoder's format
+  bool stream_copy = false;                 // its packets are the source's, copied (no encoder)
+  bool copy_started = false;                // copy: a packet was written (video: from a key picture on)
+  int64_t copy_last_dts = AV_NOPTS_VALUE;   // copy: dts of the last packet written, stream time base
 };
 
 // The records of one transcode call; allocated by its setup, released on
@@ -196,6 +221,7 @@ struct Job {
   RunTables tables;                          // opened files and codec tables; emptied at the end
   JobError error;                            // the first error (note_error)
   int64_t packets_written = 0;               // packets the muxer took (write_packet)
+  std::string notes;                         // for the outcome: streams left out, ... (one per line)
   JobCounters own_counters;                  // used when the hooks bring none
   JobCounters& counters;                     // published progress (read loop, packet step)
   Buffers buffers;

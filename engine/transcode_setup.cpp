@@ -7,6 +7,7 @@
 #include "engine/engine.h"
 #include "engine/setup_steps.h"
 #include "engine/signals.h"
+#include "engine/stream_copy.h"
 
 namespace engine {
 
@@ -50,9 +51,18 @@ int transcode(Job& job) {
     return fail(job, run, -1);
   }
 
-  // 6. Encoders, then the stream parameters the muxer needs from them.
+  // 6. Encoders, then the stream parameters the muxer needs from them; a
+  // copied stream takes its source's.
   for (size_t i = 0; i < run.output_streams.size(); ++i) {
     OutputStream& ost = *run.output_streams[i];
+    if (ost.stream_copy) {
+      const AVFormatContext* output = t.output_files[ost.file_index]->context.get();
+      if (const int copied = prepare_copied_stream(output, ost, *run.input_streams[ost.source_index]); copied < 0) {
+        note_error(job, Stage::setup, copied);
+        return fail(job, run, -1);
+      }
+      continue;
+    }
     AVCodecContext* c = ost.encoder->context();
     const EncoderDescriptor* d =
         static_cast<int>(i) < t.output_codec_count && t.output_codecs[i] ? t.output_codecs[i] : find_encoder(c->codec_id);
@@ -88,6 +98,7 @@ int transcode(Job& job) {
 
   // 8. Timestamps.
   for (auto& ist : run.input_streams) {
+    ist->ts_offset = t.input_ts_offsets[ist->file_index];
     ist->pts = 0;
     ist->dispatch_pts = 0;
     ist->next_pts = AV_NOPTS_VALUE;

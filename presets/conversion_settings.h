@@ -27,9 +27,9 @@ struct ControlTexts {
 
 struct ConversionSettings {
   std::string format;           // lower-cased format entry: "avi", "h.263", "mpg2", ...
-  int width = 0;                // pixels
+  int width = 0;                // pixels; 0 (and height 0): "Source", the source's size
   int height = 0;               // pixels
-  float fps = 0;                // frames per second as listed (29.97)
+  float fps = 0;                // frames per second as listed (29.97); 0: "Source", the source's
   int video_bitrate = 0;        // bit/s, at most 19 000 000
   int audio_bitrate = 0;        // bit/s
   int aspect = 2;               // 1 for exactly "4/3", otherwise 2

@@ -14,8 +14,11 @@ struct OptionList {
   int default_position;                  // selected when nothing stored matches
 };
 
+// The size and frame-rate lists' last entry: keep the source's.
+constexpr const char* kSourceEntry = "Source";
+
 const OptionList& format_list();         // control 1013, default "MPG2"
-const OptionList& size_list();           // control 1015, 29 entries, default "1280x720"
+const OptionList& size_list();           // control 1015, 30 entries, default "1280x720"
 const OptionList& aspect_list();         // control 1017, default "16/9"
 const OptionList& fps_list();            // control 1021, default "24"
 const OptionList& audio_bitrate_list();  // control 1018, default "224"
@@ -33,7 +36,7 @@ struct Preset {
   const char* display_name;   // entry of the preset list
   const char* menu_caption;   // Presets menu item
   int menu_id;                // Presets menu command id
-  const char* format;         // entries of the lists, by text
+  const char* format;         // entries of the lists, by text; "" leaves a list as it is
   const char* size;
   const char* aspect;
   const char* fps;
@@ -41,9 +44,11 @@ struct Preset {
   const char* audio_bitrate;
 };
 
-// The thirteen presets in the preset list's order.
+// The thirteen designed presets in the preset list's order, then the five
+// for modern players and for copies.
 std::span<const Preset> preset_table();
-// PresetTable position for a Presets menu command id (32777..32789), or -1.
+// PresetTable position for a Presets menu command id (32777..32789,
+// 32791..32795), or -1.
 int preset_for_command(int command_id);
 
 }  // namespace presets

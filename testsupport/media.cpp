@@ -78,6 +78,16 @@ fs::path avchd_clip(double seconds) {
   return cached_media(name.str(), args.str());
 }
 
+fs::path interlaced_clip(int width, int height, double seconds) {
+  std::ostringstream name, args;
+  name << "interlaced_" << width << "x" << height << "_" << seconds << ".m2ts";
+  args << "-f lavfi -i testsrc2=size=" << width << "x" << height << ":rate=50,tinterlace=interleave_top,setfield=tff "
+       << "-f lavfi -i sine=frequency=440:sample_rate=48000 -t " << seconds << " -ac 2 "
+       << "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -flags +ildct+ilme -x264opts tff=1 "
+       << "-b:v 8M -c:a ac3 -b:a 192k -f mpegts -mpegts_m2ts_mode 1";
+  return cached_media(name.str(), args.str());
+}
+
 fs::path mpeg2_ps_clip(double seconds) {
   std::ostringstream name, args;
   name << "mpeg2ps_" << seconds << ".mpg";
@@ -171,7 +181,8 @@ ProbeInfo probe(const fs::path& file) {
   // One "key=value" per line; "[STREAM]" opens a stream section.
   std::string cmd = "ffprobe -v error -show_entries "
                     "format=format_name,duration:stream=codec_type,codec_name,width,height,"
-                    "r_frame_rate,sample_rate,channels,start_time,duration "
+                    "r_frame_rate,sample_rate,channels,start_time,duration,profile,level,pix_fmt,"
+                    "codec_tag_string,field_order "
                     "-of default=nw=0:nk=0 " + quote(file.string());
   if (run(cmd, &out) != 0) return info;
   info.ok = true;
@@ -204,6 +215,11 @@ ProbeInfo probe(const fs::path& file) {
       else if (k == "channels") cur->channels = std::atoi(v.c_str());
       else if (k == "start_time") cur->start_time = to_double(v);
       else if (k == "duration") cur->duration = to_double(v);
+      else if (k == "profile") cur->profile = v;
+      else if (k == "level") cur->level = std::atoi(v.c_str());
+      else if (k == "pix_fmt") cur->pix_fmt = v;
+      else if (k == "codec_tag_string") cur->codec_tag = v;
+      else if (k == "field_order") cur->field_order = v;
     }
   }
   return info;

@@ -27,6 +27,12 @@ std::filesystem::path avchd_clip(double seconds = 2.0);
 // 720x576 25 fps MPEG-2 + MP2 48 kHz stereo in an MPEG program stream.
 std::filesystem::path mpeg2_ps_clip(double seconds = 2.0);
 
+// A camcorder's interlaced recording: WIDTHxHEIGHT H.264 coded as top-field-
+// first fields at 25 frames per second, each field a moment of its own (50
+// moving pictures a second), + AC-3 48 kHz stereo, in a 192-byte-packet
+// transport stream.
+std::filesystem::path interlaced_clip(int width, int height, double seconds = 1.0);
+
 // A small camcorder-like recording: 320x240 25 fps H.264 (a key picture
 // every 15) + AC-3 in a 192-byte-packet transport stream. `tone` sets the
 // sound, so two recordings of one length still differ.
@@ -53,6 +59,11 @@ struct StreamInfo {
   int channels = 0;
   double start_time = 0;    // seconds
   double duration = 0;      // seconds, 0 when unknown
+  std::string profile;      // "High", "Main", "LC", ...
+  int level = 0;            // 42 for H.264 level 4.2
+  std::string pix_fmt;      // "yuv420p", ...
+  std::string codec_tag;    // "avc1", "hvc1", ...
+  std::string field_order;  // "progressive", "tt", ...
 };
 
 struct ProbeInfo {

@@ -15,11 +15,12 @@ const bool environment_ready = [] {
 }  // namespace
 
 // Leaks inside system libraries the program cannot free (fontconfig, X11,
-// SDL, Qt's own caches, ...); read by LeakSanitizer when it is linked in.
+// SDL, Qt's own caches, x265's encoder, ...); read by LeakSanitizer when it
+// is linked in.
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libfontconfig\nleak:libX11\nleak:libxcb\nleak:libSDL\nleak:libdbus\n"
          "leak:libglib\nleak:libgobject\nleak:libQt6\nleak:libmediainfo\nleak:libzen\n"
-         "leak:libEGL\nleak:libGLX\nleak:libasound\nleak:libpulse\n";
+         "leak:libEGL\nleak:libGLX\nleak:libasound\nleak:libpulse\nleak:libx265\n";
 }
 
 extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }

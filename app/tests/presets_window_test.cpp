@@ -15,6 +15,7 @@
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/option_controls.h"
+#include "app/settings_file.h"
 #include "app/tests/app_test_env.h"
 #include "presets/option_tables.h"
 
@@ -109,7 +110,36 @@ TEST_F(PresetsWindow, AFormatAloneChangesNothingElse) {
   pick(app::kIdFormatList, 6);
   before.format = "WMV";
   EXPECT_EQ(all_shown(), before);
-  EXPECT_EQ(list(app::kIdSizeList)->count(), 29);
+  EXPECT_EQ(list(app::kIdSizeList)->count(), 30);
+}
+
+// A copy keeps the source's picture (MKV copy its sound too): those choices
+// are greyed and left as they were, whether the format comes from a preset,
+// the user or the settings file.
+TEST_F(PresetsWindow, CopyFormatsGreyTheChoicesTheyDoNotUse) {
+  const auto enabled = [&] {
+    std::vector<bool> states;
+    for (int id : {app::kIdSizeList, app::kIdAspectList, app::kIdFpsList, app::kIdVideoBitrate,
+                   app::kIdAudioBitrateList})
+      states.push_back(window->control(id)->isEnabled());
+    return states;
+  };
+  Shown before = all_shown();
+  window->action(app::kCmdPresetCopyMkv)->trigger();
+  before.format = "MKV copy";
+  before.preset = "Original quality MKV (every track)";
+  EXPECT_EQ(all_shown(), before);
+  EXPECT_EQ(enabled(), (std::vector<bool>{false, false, false, false, false}));
+  pick(app::kIdFormatList, presets::position_of(presets::format_list(), "MP4 copy"));
+  EXPECT_EQ(enabled(), (std::vector<bool>{false, false, false, false, true}));
+  window->action(app::kCmdPresetH264_1080p)->trigger();
+  EXPECT_EQ(enabled(), (std::vector<bool>(5, true)));
+  EXPECT_EQ(all_shown(),
+            (Shown{"MP4 H.264", "1920x1080", "16/9", "Source", "16000", "192", "H.264 1080p (any device)"}));
+
+  app::write_setting("output", "format", "MKV copy");
+  app::MainWindow restored;
+  EXPECT_FALSE(restored.control(app::kIdAudioBitrateList)->isEnabled());
 }
 
 TEST_F(PresetsWindow, SettingsReadFromTheControlsOnAWorkerThread) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -149,11 +150,25 @@ TEST_P(RecordingDate, OutputsCarryTheCamerasDate) {
                      &tag);
     EXPECT_EQ(tag.rfind("2012-01-26T09:18:35", 0), 0u) << tag;
   }
+  if (std::string(GetParam().format) == "mkv copy") {
+    std::string tag;
+    testsupport::run("ffprobe -v error -show_entries format_tags=DATE_RECORDED -of default=nw=1:nk=1 " +
+                         testsupport::quote(outcome.output_path),
+                     &tag);
+    EXPECT_EQ(tag, "2012-01-26 09:18:35\n");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RecordingDate,
                          ::testing::Values(DateCase{"mp4", "creation_time"}, DateCase{"avi", "date"},
-                                           DateCase{"wmv", ""}, DateCase{"flv", ""}));
+                                           DateCase{"wmv", ""}, DateCase{"flv", ""},
+                                           DateCase{"mp4 copy", "creation_time"},
+                                           DateCase{"mkv copy", "creation_time"}),
+                         [](const auto& info) {
+                           std::string name = info.param.format;
+                           std::replace(name.begin(), name.end(), ' ', '_');
+                           return name;
+                         });
 
 // With the box off the output is as new as the conversion.
 TEST_F(Camcorder, WithoutKeepingTheDateTheOutputIsNew) {

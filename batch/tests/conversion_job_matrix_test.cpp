@@ -50,8 +50,9 @@ std::string codec_of(const char* encoder) {
   return d ? avcodec_get_name(d->id) : "";
 }
 
-TEST(Conformance, EveryRowOfTheFormatTableIsTried) {
-  for (const auto& row : batch::format_table())
+// The designed rows; the later ones have tests of their own (modern_formats_test).
+TEST(Conformance, EveryDesignedRowOfTheFormatTableIsTried) {
+  for (const auto& row : batch::format_table().first(batch::kDesignedFormatCount))
     EXPECT_TRUE(std::any_of(std::begin(kFormats), std::end(kFormats),
                             [&](const FormatCase& f) { return std::string_view(f.format) == row.format; }))
         << row.format;

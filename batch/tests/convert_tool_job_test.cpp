@@ -208,11 +208,31 @@ TEST_P(SpannedParts, BecomeOneOutputUnlessNoJoin) {
 INSTANTIATE_TEST_SUITE_P(Parts, SpannedParts, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "MiddleDamaged" : "Intact"; });
 
-TEST_F(ConvertTool, ListPresetsNamesTheThirteen) {
+// The copies need no picture options (MKV copy no sound option either);
+// "source" stands for the source's size and rate. A re-encoding format
+// still needs them all.
+TEST_F(ConvertTool, CopiesNeedNoPictureOptionsAndSourceIsAValue) {
+  const std::string in = testsupport::quote(testsupport::camcorder_clip(1).string());
+  const std::string out = testsupport::quote(dir.string());
+  const auto copied = run_tool("--quiet --format \"MKV copy\" " + in + " " + out);
+  EXPECT_EQ(copied.status, 0) << copied.out;
+  EXPECT_TRUE(fs::exists(dir / "camcorder_1_440.mkv"));
+  const auto source = run_tool("--quiet --format \"MP4 H.264\" --size source --fps Source --video-bitrate 2000 "
+                               "--audio-bitrate 128 --aspect 4/3 " + in + " " + out);
+  EXPECT_EQ(source.status, 0) << source.out;
+  const auto info = testsupport::probe(dir / "camcorder_1_440.mp4");
+  ASSERT_NE(info.first("video"), nullptr);
+  EXPECT_EQ(info.first("video")->width, 320);
+  EXPECT_EQ(info.first("video")->frame_rate, "25/1");
+  EXPECT_EQ(run_tool("--format \"MP4 H.264\" --audio-bitrate 128 " + in + " " + out).status, 2);
+}
+
+TEST_F(ConvertTool, ListPresetsNamesTheEighteen) {
   const auto r = run_tool("--list-presets");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 13) << r.out;
-  for (const char* name : {"DVD Pal", "DVD NTSC", "MPEG2 HD", "WMV HD", "3gp format", "iPhone format"})
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 18) << r.out;
+  for (const char* name : {"DVD Pal", "DVD NTSC", "MPEG2 HD", "WMV HD", "3gp format", "iPhone format",
+                           "H.264 1080p (any device)", "Original quality MKV (every track)"})
     EXPECT_NE(r.out.find(std::string(name) + "\n"), std::string::npos) << name;
 }
 

@@ -113,7 +113,9 @@ INSTANTIATE_TEST_SUITE_P(Points, DiskFull,
                                            FullDisk{"Mp4Trailer", "mp4", "mp4", 2},
                                            FullDisk{"DvdHeader", "mpg2", "mpg", 0},
                                            FullDisk{"DvdMidFile", "mpg2", "mpg", 1},
-                                           FullDisk{"DvdTrailer", "mpg2", "mpg", 2}),
+                                           FullDisk{"DvdTrailer", "mpg2", "mpg", 2},
+                                           // The disk fills while the index moves to the front.
+                                           FullDisk{"Mp4CopyIndexMove", "mp4 copy", "mp4", 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JobOutcome, SourceCutShortWhileReadFailsTheJob) {

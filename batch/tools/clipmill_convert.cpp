@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "batch/batch.h"
+#include "batch/format_table.h"
 #include "batch/memory_policy.h"
 #include "batch/tools/tool_window.h"
 #include "engine/signals.h"
@@ -37,13 +39,15 @@ constexpr const char* kHelp =
     "                        [--no-join] [--no-deinterlace] [--no-recording-date]\n"
     "                        [--cancel-after SECONDS] INPUT... OUTPUT_DIR\n"
     "\n"
-    "  --list-presets         print the names of the thirteen presets, one per line\n"
+    "  --list-presets         print the names of the eighteen presets, one per line\n"
     "  --help                 print this summary\n"
     "  --preset NAME          every choice from that preset (\"DVD Pal\", \"3gp format\", ...);\n"
     "                         options given after it replace its values\n"
-    "  --format F             Avi, FLV, H.263, MP4, MPG1, MPG2 or WMV\n"
-    "  --size WxH             picture size in pixels\n"
-    "  --fps R                frame rate (25, 29.97, ...)\n"
+    "  --format F             Avi, FLV, H.263, MP4, MPG1, MPG2, WMV, \"MP4 H.264\", \"MP4 HEVC\",\n"
+    "                         \"MP4 copy\" or \"MKV copy\" (the copies need no picture options)\n"
+    "  --size WxH|source      picture size in pixels, or the source's\n"
+    "  --fps R|source         frame rate (25, 29.97, ...), or the source's (one picture per field\n"
+    "                         from an interlaced source that is deinterlaced)\n"
     "  --video-bitrate KBPS   video bit rate in kbit/s\n"
     "  --audio-bitrate KBPS   audio bit rate in kbit/s\n"
     "  --aspect 4/3|16/9      display aspect of the picture\n"
@@ -103,6 +107,22 @@ bool valid_size(std::string_view text) {
          presets::read_leading_integer(text.substr(0, x)) > 0 && presets::read_leading_integer(text.substr(x + 1)) > 0;
 }
 
+// "source" in any case: the source's size or rate, as the lists' "Source".
+bool is_source(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "source";
+}
+
+// Whether the format copies the source's picture, so that size, aspect,
+// rate and video bit rate mean nothing to it (MKV copy: its sound too).
+engine::StreamCopy copy_of(const std::string& format) {
+  std::string lower(format);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const batch::FormatRow* row = batch::format_row(lower);
+  return row ? row->copy : engine::StreamCopy::none;
+}
+
 bool positive_number(std::string_view text) {
   char* end = nullptr;
   const std::string s(text);
@@ -140,9 +160,15 @@ constexpr Option kOptions[] = {
        return true;
      }},
     {"--size", true,
-     [](std::string_view v, Arguments& a) { return set_text(v, a.texts.size, a.have_size, valid_size(v)); }},
+     [](std::string_view v, Arguments& a) {
+       return set_text(is_source(v) ? presets::kSourceEntry : v, a.texts.size, a.have_size,
+                       valid_size(v) || is_source(v));
+     }},
     {"--fps", true,
-     [](std::string_view v, Arguments& a) { return set_text(v, a.texts.fps, a.have_fps, positive_number(v)); }},
+     [](std::string_view v, Arguments& a) {
+       return set_text(is_source(v) ? presets::kSourceEntry : v, a.texts.fps, a.have_fps,
+                       positive_number(v) || is_source(v));
+     }},
     {"--video-bitrate", true,
      [](std::string_view v, Arguments& a) { return set_text(v, a.texts.video_bitrate, a.have_video, all_digits(v)); }},
     {"--audio-bitrate", true,
@@ -189,11 +215,16 @@ bool parse(int argc, char** argv, Arguments& args) {
   if (args.inputs.size() < 2) return false;
   args.output_dir = args.inputs.back();
   args.inputs.pop_back();
-  return args.have_format && args.have_size && args.have_fps && args.have_video && args.have_audio &&
-         args.have_aspect;
+  const engine::StreamCopy copy = copy_of(args.texts.format);
+  const bool picture = copy != engine::StreamCopy::none ||
+                       (args.have_size && args.have_fps && args.have_video && args.have_aspect);
+  const bool sound = copy == engine::StreamCopy::every_stream || args.have_audio;
+  return args.have_format && picture && sound;
 }
 
-// Cancels the batch `seconds` after it took its first file, as Cancel does.
+// Cancels the batch `seconds` after its first job started, as Cancel does:
+// counted from that job's first progress, not from the batch's start (on a
+// busy machine reading a file's recording date alone can take half a second).
 class CancelTimer {
  public:
   CancelTimer(double seconds, const tool::ToolWindow& window, batch::Batch& batch) {

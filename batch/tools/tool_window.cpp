@@ -23,13 +23,13 @@ std::vector<batch::RowId> ToolWindow::begin_batch() {
 }
 
 std::optional<batch::SourceRow> ToolWindow::source_row(batch::RowId row) {
-  started_.store(true, std::memory_order_relaxed);
   const auto& parts = recordings_.at(row);
   return batch::SourceRow{std::filesystem::path(parts.front()).filename().string(), parts.front(),
                           {parts.begin() + 1, parts.end()}};
 }
 
 void ToolWindow::set_progress_bar(int percent) {
+  started_.store(true, std::memory_order_relaxed);
   // The bar drops to 0 between files (one at a time): a new file's clock.
   if (percent < percent_ || (percent == 0 && percent_ != 0)) file_start_ = std::chrono::steady_clock::now();
   percent_ = percent;
@@ -64,9 +64,12 @@ void ToolWindow::job_finished(batch::RowId row, const engine::JobOutcome& outcom
     std::fputs("\r\033[K", stderr);  // the progress line gives way to the report
     line_shown_ = false;
   }
-  std::printf("output=%s result=%d seconds=%.3f frames=%d outcome=%s reason=\"%s\" parts=%zu input=%s\n",
+  // The tooltip's notes (streams a copy left out, ...) on the one line.
+  std::string notes = outcome.notes;
+  std::replace(notes.begin(), notes.end(), '\n', ';');
+  std::printf("output=%s result=%d seconds=%.3f frames=%d outcome=%s reason=\"%s\" notes=\"%s\" parts=%zu input=%s\n",
               outcome.output_path.c_str(), outcome.code, seconds, outcome.frames, batch::outcome_word(outcome),
-              reason.c_str(), recordings_.at(row).size(), recordings_.at(row).front().c_str());
+              reason.c_str(), notes.c_str(), recordings_.at(row).size(), recordings_.at(row).front().c_str());
   std::fflush(stdout);
   if (outcome.code == engine::kJobRan) ++converted_;
   else if (outcome.code == engine::kJobCancelled) ++cancelled_;

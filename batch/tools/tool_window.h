@@ -36,7 +36,8 @@ class ToolWindow : public batch::BatchWindow {
   void set_summary_text(const std::string&) override {}
   void job_finished(batch::RowId row, const engine::JobOutcome& outcome, double seconds) override;
 
-  // Whether the batch has taken its first row (any thread).
+  // Whether a job has shown progress yet (the first job has begun, its
+  // recording date read); any thread.
   bool started() const { return started_.load(std::memory_order_relaxed); }
   // 0 when every file converted, 1 when one failed, 3 when one was
   // cancelled and none failed.
@@ -49,7 +50,7 @@ class ToolWindow : public batch::BatchWindow {
   const presets::ConversionSettings settings_;
   const int files_at_once_;
   const bool progress_line_;
-  std::atomic<bool> started_{false};  // the batch's thread sets it; the cancel timer reads it
+  std::atomic<bool> started_{false};  // the display sets it; the cancel timer reads it
   int converted_ = 0, failed_ = 0, cancelled_ = 0;
   int percent_ = 0;
   std::string statistics_;

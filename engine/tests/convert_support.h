@@ -26,6 +26,8 @@ inline const enginetest::Format kFlv{"flv", 15, 2, 0, "flv", 320, 240, 2, 44100,
                                      "flv", "flv1", "mp3"};
 inline const enginetest::Format kMp4{"mp4", 1, 1, 0, "mp4", 320, 240, 1, 44100, 128000,
                                      "mov,mp4,m4a,3gp,3g2,mj2", "mpeg4", "aac"};
+// MKV copy: no encoders; the streams are the source's.
+inline const enginetest::Format kMkv{"mkv", 0, 0, 0, "mkv", 0, 0, 0, 0, 0, "matroska,webm", "", ""};
 inline const enginetest::Format k3gp{"h263", 6, 5, 0, "3gp", 176, 144, 1, 8000, 12200,
                                      "mov,mp4,m4a,3gp,3g2,mj2", "h263", "amr_nb"};
 

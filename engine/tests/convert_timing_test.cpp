@@ -130,4 +130,25 @@ TEST_F(ConvertTiming, PreviewShowsEveryTenthPictureWhileOn) {
   t.hooks.show_preview_picture = nullptr;
 }
 
+// A copy decodes nothing but one key picture in ten, for the preview, and
+// counts the pictures it copies (the window's Fps).
+TEST_F(ConvertTiming, CopyPreviewsEveryTenthKeyPictureAndCountsPictures) {
+  std::vector<int> widths;
+  auto& t = enginetest::test_job();
+  t.hooks.show_preview_picture = [&](const AVFrame* picture, const AVCodecContext*) {
+    widths.push_back(picture->width);
+  };
+  t.preview_countdown = 10;
+  t.preview = true;
+  enginetest::spec().copy = engine::StreamCopy::every_stream;
+  const auto dir = testsupport::temp_dir("copy_preview");
+  // 150 pictures, a key picture every 15: ten of them.
+  ASSERT_TRUE(converttest::run_engine_job(testsupport::camcorder_clip(6), converttest::kMkv, dir / "c.mkv"));
+  EXPECT_EQ(widths, std::vector<int>{320});
+  EXPECT_EQ(t.counters.decoded_frame_count.load(), 150);
+  t.hooks.show_preview_picture = nullptr;
+  t.preview = false;
+  enginetest::spec().copy = engine::StreamCopy::none;
+}
+
 }  // namespace

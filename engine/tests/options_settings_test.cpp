@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include "engine/quality_video.h"
 #include "engine/tests/engine_fixture.h"
 #include "testsupport/media.h"
 
@@ -47,6 +48,44 @@ INSTANTIATE_TEST_SUITE_P(Rates, FrameRateRules,
                                            RateCase{12.5f, {25, 2}}, RateCase{25.0f, {25, 1}},
                                            RateCase{14.985f, {15000, 1001}}, RateCase{7.5f, {15, 2}},
                                            RateCase{50.0f, {50, 1}}, RateCase{0.0f, {50, 1}}));
+
+// Rate and size 0 are the source's; an interlaced source deinterlaced at
+// its own rate gives a picture per field, and a chosen rate never does.
+TEST_F(Options, SourceRateIsOnePicturePerFieldOnlyWhenDeinterlacing) {
+  auto& s = enginetest::job().settings;
+  auto& p = enginetest::spec();
+  s.source_frame_rate = {25, 1};
+  s.source_width = 1440;
+  s.source_height = 1080;
+  struct Case {
+    float rate;
+    bool deinterlace, interlaced;
+    int expected;
+  };
+  for (const Case c : {Case{0, true, true, 50}, Case{0, false, true, 25}, Case{0, true, false, 25},
+                       Case{25, true, true, 25}}) {
+    p.frame_rate = c.rate;
+    p.width = p.height = 0;
+    p.deinterlace = c.deinterlace;
+    s.source_interlaced = c.interlaced;
+    engine::apply_video_settings(enginetest::job());
+    EXPECT_EQ(av_cmp_q(s.frame_rate, {c.expected, 1}), 0) << c.rate << c.deinterlace << c.interlaced;
+    EXPECT_EQ(s.per_field, c.expected == 50);
+    EXPECT_EQ(s.frame_width, 1440);
+    EXPECT_EQ(s.frame_height, 1080);
+  }
+}
+
+// The H.264 level holds the picture size at its rate: 4.1 up to 1080p30,
+// 4.2 for 1080p50/60, higher for larger pictures.
+TEST(H264Level, FollowsSizeAndRate) {
+  EXPECT_EQ(engine::h264_level(1280, 720, {50, 1}).idc, 41);
+  EXPECT_EQ(engine::h264_level(1920, 1080, {30000, 1001}).idc, 41);
+  EXPECT_EQ(engine::h264_level(1920, 1080, {50, 1}).idc, 42);
+  EXPECT_EQ(engine::h264_level(1920, 1080, {60, 1}).idc, 42);
+  EXPECT_EQ(engine::h264_level(3840, 2160, {30, 1}).idc, 51);
+  EXPECT_EQ(engine::h264_level(1920, 1080, {50, 1}).max_bit_rate, 62500000);
+}
 
 TEST_F(Options, MaxrateFollowsTheRuleAndMinrateIsZero) {
   auto& p = enginetest::spec();

@@ -22,11 +22,16 @@ TEST(FindEntry, PrefixIgnoresCaseAndTriesTheFirstEntryLast) {
   EXPECT_EQ(shown(format_list(), "h.263"), "H.263");
   // A repeated size is selected by its first copy.
   EXPECT_EQ(find_entry(size_list(), "720x576"), position_of(size_list(), "720x576"));
+  // Entries added after the designed ones take no stored text from them.
+  EXPECT_EQ(shown(format_list(), "MP4"), "MP4");
+  EXPECT_EQ(shown(format_list(), "MP4 copy"), "MP4 copy");
+  EXPECT_EQ(shown(size_list(), "Source"), "Source");
+  EXPECT_EQ(shown(fps_list(), "Source"), "Source");
 }
 
 TEST(FindEntry, EmptyOrUnknownTextGivesTheDefault) {
   EXPECT_EQ(shown(format_list(), ""), "MPG2");
-  EXPECT_EQ(shown(format_list(), "mkv"), "MPG2");
+  EXPECT_EQ(shown(format_list(), "mov"), "MPG2");
   EXPECT_EQ(shown(size_list(), "1280x7200"), "1280x720");  // longer than every entry
   EXPECT_EQ(shown(preset_list(), "Nothing"), "MPEG2 HD");
   EXPECT_EQ(position_of(size_list(), "721x576"), -1);
@@ -52,16 +57,34 @@ TEST(PresetTable, EveryPresetsMenuItemAppliesItsOwnPreset) {
 
 class EveryPreset : public ::testing::TestWithParam<int> {};
 
+// An entry a preset names exists in its list; an empty one (a copy's
+// picture choices) leaves the list alone.
+void expect_entry_or_none(const OptionList& list, const char* text) {
+  if (*text) {
+    EXPECT_GE(position_of(list, text), 0) << text;
+  }
+}
+
+// An entry a preset names exists in its list; an empty one (a copy's
+// picture choices) leaves the list alone.
+void expect_entry_or_none(const OptionList& list, const char* text) {
+  if (*text) {
+    EXPECT_GE(position_of(list, text), 0) << text;
+  }
+}
+
 TEST_P(EveryPreset, NamesEntriesThatExistInTheLists) {
   const Preset& p = preset_table()[GetParam()];
   EXPECT_STREQ(preset_list().entries[GetParam()], p.display_name);
   EXPECT_GE(position_of(format_list(), p.format), 0) << p.format;
-  EXPECT_GE(position_of(size_list(), p.size), 0) << p.size;
-  EXPECT_GE(position_of(aspect_list(), p.aspect), 0) << p.aspect;
-  EXPECT_GE(position_of(fps_list(), p.fps), 0) << p.fps;
-  EXPECT_GE(position_of(audio_bitrate_list(), p.audio_bitrate), 0) << p.audio_bitrate;
-  // A stored display name selects this very preset again.
+  expect_entry_or_none(size_list(), p.size);
+  expect_entry_or_none(aspect_list(), p.aspect);
+  expect_entry_or_none(fps_list(), p.fps);
+  expect_entry_or_none(audio_bitrate_list(), p.audio_bitrate);
+  // A stored display name, whole or cut to the settings file's 19
+  // characters, selects this very preset again.
   EXPECT_EQ(shown(preset_list(), p.display_name), p.display_name);
+  EXPECT_EQ(shown(preset_list(), std::string(p.display_name).substr(0, 19)), p.display_name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Presets, EveryPreset, ::testing::Range(0, static_cast<int>(preset_table().size())));
