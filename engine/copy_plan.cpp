@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The streams of a copy: every stream of the source's first program is
+// The streams of a copy: every stream of the source's program is
 // copied, converted or left out, and each one left out is named in the
 // job's notes so that the row's tooltip can say what the file lacks.
 #include <algorithm>
@@ -40,13 +40,31 @@ AVCodecID plain_pcm(const AVCodecParameters* par) {
   return av_get_bytes_per_sample(format) > 2 ? AV_CODEC_ID_PCM_S24LE : AV_CODEC_ID_PCM_S16LE;
 }
 
-// The streams of the first program that lists any (a transport stream
-// carries several programs; camcorders write one), else every stream.
+bool has_pictures(const AVCodecParameters* par) { return par->width > 0 && par->height > 0; }
+
+// The streams of the program that carries pictures: the first program with
+// a video stream that has them, else the first that lists any stream (a
+// transport stream carries several programs; camcorders write one), else
+// every stream. A broadcast capture may list a program of sound and
+// subtitles alone before the one with its video.
 std::vector<int> first_program_streams(const AVFormatContext* ic) {
+  const AVProgram* chosen = nullptr;
   for (unsigned p = 0; p < ic->nb_programs; ++p) {
     const AVProgram* program = ic->programs[p];
     if (program->nb_stream_indexes == 0) continue;
-    std::vector<int> indexes(program->stream_index, program->stream_index + program->nb_stream_indexes);
+    if (!chosen) chosen = program;
+    const bool pictures = std::any_of(program->stream_index, program->stream_index + program->nb_stream_indexes,
+                                      [ic](unsigned i) {
+                                        const AVCodecParameters* par = ic->streams[i]->codecpar;
+                                        return par->codec_type == AVMEDIA_TYPE_VIDEO && has_pictures(par);
+                                      });
+    if (pictures) {
+      chosen = program;
+      break;
+    }
+  }
+  if (chosen) {
+    std::vector<int> indexes(chosen->stream_index, chosen->stream_index + chosen->nb_stream_indexes);
     std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     return indexes;
@@ -64,7 +82,6 @@ std::string describe(const AVStream* st) {
          " " + (type ? type : "data") + ")";
 }
 
-bool has_pictures(const AVCodecParameters* par) { return par->width > 0 && par->height > 0; }
 bool has_sound(const AVCodecParameters* par) { return par->ch_layout.nb_channels > 0 && par->sample_rate > 0; }
 
 AVChannelLayout copy_of(const AVChannelLayout& layout) {

@@ -15,7 +15,7 @@ commands=(
   file dpkg-shlibdeps dpkg-deb lintian
   rsvg-convert gzip desktop-file-validate appstreamcli man
   script md5sum
-  chromium python3 gst-launch-1.0
+  chromium /usr/bin/python3 gst-launch-1.0
 )
 
 mapfile -t listed < <(./scripts/deps.sh --list)

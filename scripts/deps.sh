@@ -16,9 +16,10 @@ packages=(
   ffmpeg xvfb xauth xdotool x11-utils dvdauthor
   librsvg2-bin desktop-file-utils appstream dbus-daemon man-db
   dpkg-dev file lintian
-  # The tests' players: a browser for the MP4s (its page served by python3),
+  # The tests' players: a browser for the MP4s (its page served by Debian's
+  # python3, which owns /usr/bin/python3 through python3-minimal),
   # GStreamer for HEVC, which Debian's Chromium does not play.
-  chromium python3 gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  chromium python3 python3-minimal gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
 )
 
 if [ "${1:-}" = --list ]; then

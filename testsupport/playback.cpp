@@ -26,7 +26,7 @@ std::string field(const std::string& line, const std::string& key) {
 
 std::vector<BrowserPlay> play_in_browser(const std::vector<fs::path>& files) {
   const char* source = std::getenv("CLIPMILL_SOURCE_DIR");
-  std::string command = "python3 " + quote((fs::path(source ? source : ".") / "testsupport" /
+  std::string command = "/usr/bin/python3 " + quote((fs::path(source ? source : ".") / "testsupport" /
                                             "browser_playback.py").string());
   for (const auto& f : files) command += " " + quote(f.string());
   std::string out;
