@@ -70,19 +70,18 @@ bool made_for(SwrContext* swr, const AVFrame* in, int in_rate) {
   return same;
 }
 
-// Step 2 of the chunk: the resampler, made once per stream (and again when
-// the input changes shape). False when it cannot be made.
+// Step 2 of the chunk: the resampler, made from the first decoded chunk
+// (and again when the input changes shape). False when it cannot be made:
+// the sound cannot be converted, and the job fails with the alert.
 bool ensure_resampler(Job& job, OutputStream& ost, const AVCodecContext* enc, const AVFrame* in, int in_rate) {
   if (ost.resampler && made_for(ost.resampler.get(), in, in_rate)) return true;
-  // Sound this job could not convert once stays unconverted: one box per
-  // job, not one per chunk.
   if (ost.resampler_failed) return false;
   if (in->format != AV_SAMPLE_FMT_S16 && in->format != AV_SAMPLE_FMT_S16P)
     std::fputs("resampling problem may occur\n", stderr);
   ost.resampler = make_converter(enc, in, in_rate, true);
   if (!ost.resampler) {
     ost.resampler_failed = true;
-    show_message_box(job, JobAlert::no_resampler);
+    note_alert(job, JobAlert::no_resampler, Stage::setup, AVERROR(EINVAL));
     return false;
   }
   return true;

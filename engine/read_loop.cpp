@@ -15,6 +15,10 @@
 #include <system_error>
 #include <thread>
 
+extern "C" {
+#include <libavutil/opt.h>
+}
+
 #include "engine/engine.h"
 #include "engine/stream_copy.h"
 
@@ -234,6 +238,24 @@ bool read_on_reader_thread(Job& job, Run& run) {
 // inputs against their outputs' clocks needs both sides on one thread.
 bool decodes_ahead(const Run& run) { return run.files.size() == 1; }
 
+// A transport stream whose size is no whole number of its packets was cut
+// off (a copy that stopped, a card pulled out): what it holds is converted,
+// and the job says how far it got. Called once reading has ended.
+void note_early_end(Job& job, const Run& run) {
+  if (run.files.size() != 1 || !run.files[0].eof_reached || stop_asked(job)) return;
+  AVFormatContext* input = job.tables.input_files[0]->context.get();
+  int64_t packet_size = 0;
+  if (!input->pb || av_opt_get_int(input, "ts_packetsize", AV_OPT_SEARCH_CHILDREN, &packet_size) < 0 ||
+      packet_size <= 0)
+    return;
+  const int64_t size = avio_size(input->pb);
+  if (size <= 0 || size % packet_size == 0) return;
+  int64_t end = 0;
+  for (const auto& ist : run.input_streams)
+    if (!ist->discard) end = std::max(end, ist->next_pts == AV_NOPTS_VALUE ? ist->pts : ist->next_pts);
+  job.ends_early_at = static_cast<double>(end) / 1000000.0;
+}
+
 void finish(Job& job, Run& run) {
   auto& tables = job.tables;
   for (int i = 0; i < tables.output_file_count; ++i) {
@@ -248,6 +270,7 @@ void finish(Job& job, Run& run) {
 
 int run_read_loop(Job& job, Run& run) {
   if (!decodes_ahead(run) || !read_on_reader_thread(job, run)) read_and_decode(job, run);
+  note_early_end(job, run);
   finish(job, run);
   return 0;
 }

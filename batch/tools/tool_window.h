@@ -9,10 +9,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "batch/batch_window.h"
+#include "engine/output_sink.h"
 
 namespace tool {
 
@@ -40,8 +42,18 @@ class ToolWindow : public batch::BatchWindow {
   // recording date read); any thread.
   bool started() const { return started_.load(std::memory_order_relaxed); }
   // 0 when every file converted, 1 when one failed, 3 when one was
-  // cancelled and none failed.
+  // cancelled and none failed, or when a signal stopped the batch.
   int exit_status() const;
+
+  // After a cancelled batch: a line for each recording whose job never
+  // began, "outcome=not-started". The batch's thread, once it has ended.
+  void report_not_started();
+  // A second signal: the files of unfinished jobs removed (those that are
+  // still the files the jobs made), a line for each, then the process ends
+  // with status 3 at once. Any thread.
+  [[noreturn]] void abandon(const std::vector<engine::UnfinishedOutput>& outputs);
+  // A signal stopped the batch (the signal watcher's thread).
+  void note_signal() { signalled_.store(true, std::memory_order_relaxed); }
 
  private:
   void draw_progress();
@@ -51,6 +63,9 @@ class ToolWindow : public batch::BatchWindow {
   const int files_at_once_;
   const bool progress_line_;
   std::atomic<bool> started_{false};  // the display sets it; the cancel timer reads it
+  std::atomic<bool> signalled_{false};  // the signal watcher sets it
+  std::vector<bool> taken_;           // the batch's thread: rows whose job was begun
+  std::mutex report_mutex_;           // one report line at a time on stdout
   int converted_ = 0, failed_ = 0, cancelled_ = 0;
   int percent_ = 0;
   std::string statistics_;
