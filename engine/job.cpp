@@ -7,6 +7,9 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+#include <vector>
+
 #include "engine/engine.h"
 #include "engine/signals.h"
 
@@ -67,12 +70,13 @@ struct Source {
   bool regular = false;
   int64_t size = 0;  // bytes; 64-bit, camcorder files pass 2 GiB
   int error = 0;     // AVERROR of the failed stat
+  std::vector<std::pair<dev_t, ino_t>> files;  // which file each name led to
 };
 
 Source look_at(const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {false, false, 0, AVERROR(errno)};
-  return {true, S_ISREG(info.st_mode), static_cast<int64_t>(info.st_size), 0};
+  if (::stat(path.c_str(), &info) != 0) return {false, false, 0, AVERROR(errno), {}};
+  return {true, S_ISREG(info.st_mode), static_cast<int64_t>(info.st_size), 0, {{info.st_dev, info.st_ino}}};
 }
 
 // The source and its further parts as one: the first part that is missing
@@ -84,6 +88,7 @@ Source look_at(const JobSpec& spec) {
     const Source next = look_at(part);
     if (!next.exists || !next.regular) return next;
     all.size += next.size;
+    all.files.push_back(next.files.front());
   }
   return all;
 }
@@ -169,9 +174,12 @@ JobOutcome convert(const JobSpec& spec, JobHooks& hooks) {
     note_error(job, Stage::open_input, AVERROR_INVALIDDATA);
   } else {
     transcode(job);
-    // A source that shrank while it was read gave only part of itself.
+    // A source that shrank while it was read gave only part of itself. A
+    // name that leads to another file now (the original replaced by a
+    // rename) says nothing of what the job read through its own descriptors.
     const Source after = look_at(spec);
-    if (after.exists && after.size < source.size) note_error(job, Stage::read_input, AVERROR(ENODATA));
+    if (after.exists && after.files == source.files && after.size < source.size)
+      note_error(job, Stage::read_input, AVERROR(ENODATA));
     // A file of which nothing could be decoded and written is no result.
     if (job.packets_written == 0 && !stop_asked(job)) note_error(job, Stage::read_input, AVERROR_INVALIDDATA);
     // Converted means the file is where the row says: the name must still

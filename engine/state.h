@@ -129,6 +129,13 @@ struct InputFileState {
   int eof_reached = 0;   // 1 once reading answered an error or end of file
   int first_stream = 0;  // index in input_streams of the file's first stream
   int stream_count = 0;  // streams of the file
+  // The file's clock: µs, the decoding time of the last packet read of a
+  // stream the job uses, after repair; none before the first.
+  int64_t last_dts = AV_NOPTS_VALUE;
+  // A jump one stream made that no other stream has made yet (µs; 0: none):
+  // damage to that stream until another stream makes the same jump.
+  int64_t lone_jump = 0;
+  int lone_jump_stream = -1;  // the stream that made it
 };
 
 // Per stream of every input file of a run.

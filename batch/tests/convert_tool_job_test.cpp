@@ -166,6 +166,44 @@ TEST_F(ConvertTool, RefusedSettingsReportTheReasonAndExit1) {
   EXPECT_TRUE(fs::is_empty(dir));
 }
 
+// SIGTERM to a batch of two at once acts as Cancel: each running file is
+// finished and reported, each file not begun gets a not-started line, the
+// status is 3, and the folder holds only the complete files reported.
+TEST_F(ConvertTool, SigtermReportsEveryFileAndLeavesOnlyCompleteOnes) {
+  std::string inputs;
+  fs::create_directories(dir / "in");
+  fs::create_directories(dir / "out");
+  for (const char* name : {"a.mpg", "b.mpg", "c.mpg", "d.mpg"}) {
+    fs::copy_file(testsupport::mpeg2_ps_clip(4.0), dir / "in" / name);
+    inputs += testsupport::quote((dir / "in" / name).string()) + " ";
+  }
+  std::string out;
+  testsupport::run(testsupport::quote(tool().string()) + " --quiet --preset \"iPod format\" --jobs 2 " + inputs +
+                       testsupport::quote((dir / "out").string()) +
+                       " 2>/dev/null & pid=$!; sleep 1.5; kill -TERM $pid; wait $pid; echo status=$?",
+                   &out);
+  EXPECT_NE(out.find("status=3\n"), std::string::npos) << out;
+  std::vector<std::string> reported;
+  size_t lines = 0;
+  for (size_t at = 0; (at = out.find("output=", at)) != std::string::npos; ++at) {
+    ++lines;
+    const std::string line = out.substr(at, out.find('\n', at) - at);
+    Report report;
+    ASSERT_TRUE(parse_report(line, report)) << line;
+    if (line.find(" outcome=not-started ") != std::string::npos) continue;
+    if (!fs::exists(report.output)) continue;  // cancelled before its first picture: removed
+    reported.push_back(report.output.filename().string());
+    std::string errors;
+    EXPECT_TRUE(testsupport::decodes_fully(report.output, &errors)) << line << errors;
+  }
+  EXPECT_EQ(lines, 4u) << out;
+  std::vector<std::string> present;
+  for (const auto& e : fs::directory_iterator(dir / "out")) present.push_back(e.path().filename().string());
+  std::sort(present.begin(), present.end());
+  std::sort(reported.begin(), reported.end());
+  EXPECT_EQ(present, reported) << out;
+}
+
 // A part that starts mid-GOP (no picture size until its first key picture,
 // 8 s in) converts from that picture on.
 TEST_F(ConvertTool, APartStartingMidGopConverts) {

@@ -57,10 +57,12 @@ std::vector<batch::RowId> ToolWindow::begin_batch() {
 
 std::optional<batch::SourceRow> ToolWindow::source_row(batch::RowId row) {
   const auto& parts = recordings_.at(row);
-  taken_.at(row) = true;
   return batch::SourceRow{std::filesystem::path(parts.front()).filename().string(), parts.front(),
                           {parts.begin() + 1, parts.end()}};
 }
+
+// The batch scrolls to each row it takes for a job, and only then.
+void ToolWindow::scroll_to_row(batch::RowId row) { taken_.at(row) = true; }
 
 void ToolWindow::set_progress_bar(int percent) {
   started_.store(true, std::memory_order_relaxed);

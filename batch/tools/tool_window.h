@@ -26,7 +26,7 @@ class ToolWindow : public batch::BatchWindow {
   std::vector<batch::RowId> begin_batch() override;
   void end_batch() override {}
   std::optional<batch::SourceRow> source_row(batch::RowId row) override;
-  void scroll_to_row(batch::RowId) override {}
+  void scroll_to_row(batch::RowId row) override;
   presets::ConversionSettings read_settings() override { return settings_; }
   int files_at_once() override { return files_at_once_; }
   void set_processing_text(const std::string&) override {}
@@ -64,7 +64,7 @@ class ToolWindow : public batch::BatchWindow {
   const bool progress_line_;
   std::atomic<bool> started_{false};  // the display sets it; the cancel timer reads it
   std::atomic<bool> signalled_{false};  // the signal watcher sets it
-  std::vector<bool> taken_;           // the batch's thread: rows whose job was begun
+  std::vector<bool> taken_;           // the batch's thread: rows taken for a job (scrolled to)
   std::mutex report_mutex_;           // one report line at a time on stdout
   int converted_ = 0, failed_ = 0, cancelled_ = 0;
   int percent_ = 0;
