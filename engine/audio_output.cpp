@@ -162,10 +162,16 @@ void write_audio_samples(Job& job, AVFormatContext* output, OutputStream& ost, c
     if (!ost.audio_fifo) return;
   }
 
-  // Step 4: the output clock from the input clock, less what still waits.
+  // Step 4: the output clock. The first chunk sets it from the input clock,
+  // less what still waits; from then on it counts samples, so that sound
+  // timestamps never step back (a player or dvdauthor takes a step back
+  // for damage, and a muxer refuses it). Only a gap in the source's sound
+  // longer than a picture (25 a second) moves it on to the input clock.
   const double t = sync_input_seconds(ost);
   const int64_t queued = av_audio_fifo_size(ost.audio_fifo.get());
-  ost.sync_pts = static_cast<int64_t>(std::floor(t * enc->sample_rate) - static_cast<double>(queued));
+  const int64_t anchored = static_cast<int64_t>(std::floor(t * enc->sample_rate) - static_cast<double>(queued));
+  const bool first = enc->frame_number == 0 && queued == 0;
+  if (first || anchored > ost.sync_pts + enc->sample_rate / 25) ost.sync_pts = anchored;
 
   // Steps 5 and 6: the samples in the encoder's rate, layout and format.
   uint8_t** data = samples->extended_data;
