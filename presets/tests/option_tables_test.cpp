@@ -65,14 +65,6 @@ void expect_entry_or_none(const OptionList& list, const char* text) {
   }
 }
 
-// An entry a preset names exists in its list; an empty one (a copy's
-// picture choices) leaves the list alone.
-void expect_entry_or_none(const OptionList& list, const char* text) {
-  if (*text) {
-    EXPECT_GE(position_of(list, text), 0) << text;
-  }
-}
-
 TEST_P(EveryPreset, NamesEntriesThatExistInTheLists) {
   const Preset& p = preset_table()[GetParam()];
   EXPECT_STREQ(preset_list().entries[GetParam()], p.display_name);
