@@ -147,18 +147,7 @@ class OutputTakenAway : public JobOutcome, public ::testing::WithParamInterface<
 
 TEST_P(OutputTakenAway, MidWriteFailsTheJob) {
   const bool deleted = GetParam();
-  const fs::path folder = dir / "out";
-  fs::create_directories(folder);
-  presets::ConversionSettings c;
-  c.format = "mpg2";
-  c.width = 720;
-  c.height = 576;
-  c.fps = 25;
-  c.video_bitrate = 4000000;
-  c.audio_bitrate = 192000;
-  c.save_beside_source = false;
-  c.output_folder = folder.string();
-  const fs::path output = batch::prepare_job(c, testsupport::mpeg2_ps_clip(2.0), "clip.mpg", spec);
+  const fs::path output = prepare(testsupport::mpeg2_ps_clip(2.0), "mpg2");
   // The tenth picture is handed to the preview on the reading thread: the
   // job waits while the file is taken away.
   std::atomic<bool> preview{true};
@@ -168,7 +157,7 @@ TEST_P(OutputTakenAway, MidWriteFailsTheJob) {
   hooks.preview_countdown = &countdown;
   hooks.show_preview_picture = [&](const AVFrame*, const AVCodecContext*) {
     if (!preview.exchange(false)) return;
-    if (deleted) fs::remove_all(folder);
+    if (deleted) fs::remove_all(dir);
     else fs::rename(output, dir / "moved.mpg");
   };
   const batch::JobOutcome outcome = batch::convert_file(spec, hooks);
