@@ -68,7 +68,7 @@ constexpr const char* kHelp =
     "timestamps continue), in any order, become one output.\n"
     "SIGINT, SIGTERM and SIGHUP cancel: running files finish and report, files not begun report\n"
     "outcome=not-started; a second signal removes the unfinished files and ends at once.\n"
-    "exit status: 0 every file converted, 1 one failed, 2 usage error, 3 one cancelled or a signal\n";
+    "exit status: 0 every file converted, 1 one failed, 2 usage error, 3 one cancelled or not begun\n";
 
 void print_usage() { std::fputs(kHelp, stderr); }
 
@@ -275,7 +275,6 @@ class SignalWatch {
       while (!done_) {
         if (sigtimedwait(&set, nullptr, &poll) < 0) continue;
         if (++seen == 1) {
-          window.note_signal();
           batch.cancel();
         } else {
           window.abandon(engine::unfinished_outputs());

@@ -118,6 +118,7 @@ void ToolWindow::report_not_started() {
   std::lock_guard lock(report_mutex_);
   for (size_t row = 0; row < recordings_.size(); ++row) {
     if (row < taken_.size() && taken_[row]) continue;
+    ++not_started_;
     std::printf("output=\"\" result=%d seconds=0.000 frames=0 outcome=not-started "
                 "reason=\"Not started: the batch was stopped\" notes=\"\" parts=%zu input=%s\n",
                 engine::kJobCancelled, recordings_[row].size(), c_quoted(recordings_[row].front()).c_str());
@@ -140,9 +141,8 @@ void ToolWindow::abandon(const std::vector<engine::UnfinishedOutput>& outputs) {
 }
 
 int ToolWindow::exit_status() const {
-  if (signalled_.load(std::memory_order_relaxed)) return 3;
-  if (failed_ > 0) return 1;
-  return cancelled_ > 0 ? 3 : 0;
+  if (cancelled_ > 0 || not_started_ > 0) return 3;
+  return failed_ > 0 ? 1 : 0;
 }
 
 }  // namespace tool

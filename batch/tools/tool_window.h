@@ -41,8 +41,8 @@ class ToolWindow : public batch::BatchWindow {
   // Whether a job has shown progress yet (the first job has begun, its
   // recording date read); any thread.
   bool started() const { return started_.load(std::memory_order_relaxed); }
-  // 0 when every file converted, 1 when one failed, 3 when one was
-  // cancelled and none failed, or when a signal stopped the batch.
+  // 3 when a file was cancelled or never begun (a cancel or a signal), else
+  // 1 when one failed, else 0.
   int exit_status() const;
 
   // After a cancelled batch: a line for each recording whose job never
@@ -52,8 +52,6 @@ class ToolWindow : public batch::BatchWindow {
   // still the files the jobs made), a line for each, then the process ends
   // with status 3 at once. Any thread.
   [[noreturn]] void abandon(const std::vector<engine::UnfinishedOutput>& outputs);
-  // A signal stopped the batch (the signal watcher's thread).
-  void note_signal() { signalled_.store(true, std::memory_order_relaxed); }
 
  private:
   void draw_progress();
@@ -63,10 +61,9 @@ class ToolWindow : public batch::BatchWindow {
   const int files_at_once_;
   const bool progress_line_;
   std::atomic<bool> started_{false};  // the display sets it; the cancel timer reads it
-  std::atomic<bool> signalled_{false};  // the signal watcher sets it
   std::vector<bool> taken_;           // the batch's thread: rows taken for a job (scrolled to)
   std::mutex report_mutex_;           // one report line at a time on stdout
-  int converted_ = 0, failed_ = 0, cancelled_ = 0;
+  int converted_ = 0, failed_ = 0, cancelled_ = 0, not_started_ = 0;
   int percent_ = 0;
   std::string statistics_;
   std::chrono::steady_clock::time_point file_start_ = std::chrono::steady_clock::now();
