@@ -2,32 +2,18 @@
 #include "app/main_window.h"
 
 #include <QCloseEvent>
-#include <QMessageBox>
 #include <QScreen>
 
 #include "app/commands.h"
 #include "app/ids.h"
-#include "app/ui_call.h"
 #include "app/window_work.h"
 
 namespace app {
-namespace {
-
-// A job's error box comes from the job's thread; it is shown on the UI
-// thread while that thread waits for the user to dismiss it.
-void show_error_box(const std::string& text, const std::string& caption) {
-  const QString body = QString::fromStdString(text);
-  const QString title = QString::fromStdString(caption);
-  run_on_ui([&] { QMessageBox::critical(nullptr, title, body); });
-}
-
-}  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), work_(std::make_unique<WindowWork>()) {
   setWindowTitle(QStringLiteral("Clipmill V1.6"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  job_display_.message_box = show_error_box;
   build_controls();
   build_menus();
   connect_commands();

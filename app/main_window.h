@@ -47,7 +47,7 @@ class MainWindow : public QMainWindow {
   std::function<void()> idle_switch();
   // The work on other threads: the batch and the adding of files (UI thread).
   WindowWork& work() { return *work_; }
-  // How the jobs' error boxes and preview pictures reach this window; set
+  // How the jobs' preview pictures reach this window; set
   // while the window opens, read by the threads that add and convert.
   batch::JobDisplay& job_display() { return job_display_; }
   // Carries out a command as if the user gave it (UI thread).

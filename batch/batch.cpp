@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -57,18 +56,13 @@ struct Run {
   std::string processing;                      // the processing text shown
 };
 
-// The hooks every job of slot `index` gets: the window's box (in the words
-// of alert_box) and, for the first slot only, its preview; the Cancel flag;
-// the slot's carry-over.
+// The hooks every job of slot `index` gets: for the first slot only, the
+// window's preview; the Cancel flag; the slot's carry-over. A job's alert
+// becomes its row's reason: nothing waits for a click.
 engine::JobHooks slot_hooks(const JobDisplay& display, size_t index, const std::atomic<bool>& stop,
                             const std::atomic<bool>& preview, std::atomic<int>& countdown,
                             engine::CarryOver& carry) {
   engine::JobHooks hooks;
-  hooks.message_box = [box = display.message_box](engine::JobAlert alert) {
-    const BoxText text = alert_box(alert);
-    if (box) box(text.text, text.caption);
-    else std::fprintf(stderr, "%s: %s\n", text.caption, text.text);
-  };
   hooks.stop = &stop;
   hooks.carry_over = &carry;
   // The preview shows one job: the other slots draw nothing and leave the

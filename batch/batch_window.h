@@ -31,11 +31,8 @@ struct SourceRow {
 };
 
 // How the window shows what a job hands it while it runs. Called on the
-// jobs' threads. Empty members: boxes go to stderr as "caption: text", no
-// preview is drawn.
+// jobs' threads. Empty members: no preview is drawn.
 struct JobDisplay {
-  // A modal error box; returns once it is dismissed.
-  std::function<void(const std::string& text, const std::string& caption)> message_box;
   // One decoded picture for the preview area.
   std::function<void(const AVFrame* picture, const AVCodecContext* decoder)> show_preview_picture;
   // Paints the preview area black.

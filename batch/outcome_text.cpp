@@ -2,6 +2,7 @@
 #include "batch/outcome_text.h"
 
 #include <cerrno>
+#include <cstdio>
 
 extern "C" {
 #include <libavutil/error.h>
@@ -22,6 +23,17 @@ constexpr const char* kNothingToConvert = "The file has no picture or sound to c
 constexpr const char* kWriteFailed = "The file could not be written";
 constexpr const char* kNoCopy = "This video cannot be copied into MP4; use MKV copy";
 
+// The words each alert has always had.
+const char* alert_text(engine::JobAlert alert) {
+  switch (alert) {
+    case engine::JobAlert::encoder_refused:
+      return "Error while opening codec for output. maybe incorrect parameters such as bit_rate, rate, width or height";
+    case engine::JobAlert::no_scaler: return "Conversion critical error. Can't get resampling context.";
+    case engine::JobAlert::no_resampler: return "Error: Can not resample audio channels (Hz)";
+  }
+  return kWriteFailed;
+}
+
 bool is(int code, int error) { return code == AVERROR(error); }
 
 bool disk_full(int code) { return is(code, ENOSPC) || is(code, EDQUOT) || is(code, EFBIG); }
@@ -33,6 +45,14 @@ bool folder_refused(int code) {
 
 // Errors that come from the system rather than from the codecs or muxers.
 bool system_error(int code) { return code < 0 && code > -4096; }
+
+// "The source ends early; converted up to 01:04".
+std::string early_end_text(double seconds) {
+  const int whole = static_cast<int>(seconds);
+  char text[64];
+  std::snprintf(text, sizeof text, "The source ends early; converted up to %02d:%02d", whole / 60, whole % 60);
+  return text;
+}
 
 }  // namespace
 
@@ -47,10 +67,11 @@ const char* outcome_word(const JobOutcome& outcome) {
 }
 
 std::string outcome_reason(const JobOutcome& outcome) {
-  if (outcome.code == kJobRan) return {};
+  if (outcome.code == kJobRan) return outcome.ends_early_at >= 0 ? early_end_text(outcome.ends_early_at) : "";
   if (outcome.code == kJobCancelled)
     return outcome.bytes_written > 0 ? "Cancelled; the file is complete up to that point"
                                      : "Cancelled before the file was begun";
+  if (outcome.alert) return alert_text(*outcome.alert);
   const int code = outcome.error.code;
   if (disk_full(code)) return kDiskFull;
   switch (outcome.error.stage) {
@@ -65,6 +86,8 @@ std::string outcome_reason(const JobOutcome& outcome) {
     case Stage::write_header: return system_error(code) ? kWriteFailed : kRefused;
     case Stage::write_packet:
     case Stage::write_trailer:
+    case Stage::output_deleted: return "The output was deleted with its folder";
+    case Stage::output_moved: return "The output was moved while it was written";
     case Stage::close_output:
     case Stage::none: return kWriteFailed;
   }
@@ -81,24 +104,14 @@ std::string outcome_detail(const JobOutcome& outcome) {
 std::string outcome_tooltip(const JobOutcome& outcome) {
   // What the file lacks (streams a copy left out, ...) goes under its path.
   const std::string notes = outcome.notes.empty() ? "" : "\n" + outcome.notes;
-  if (outcome.code == kJobRan) return outcome.output_path + notes;
+  if (outcome.code == kJobRan)
+    return outcome.ends_early_at >= 0 ? outcome_reason(outcome) + "\n" + outcome.output_path + notes
+                                      : outcome.output_path + notes;
   if (outcome.code == kJobCancelled)
     return outcome.bytes_written > 0 ? outcome_reason(outcome) + "\n" + outcome.output_path + notes
                                      : outcome_reason(outcome);
   const std::string detail = outcome_detail(outcome);
   return detail.empty() ? outcome_reason(outcome) : outcome_reason(outcome) + "\n(" + detail + ")";
-}
-
-BoxText alert_box(engine::JobAlert alert) {
-  switch (alert) {
-    case engine::JobAlert::encoder_refused:
-      return {"Error while opening codec for output. maybe incorrect parameters such as bit_rate, rate, width or height",
-              "Error"};
-    case engine::JobAlert::no_scaler:
-      return {"Conversion critical error. Can't get resampling context.", "Conversion Error"};
-    case engine::JobAlert::no_resampler: return {"Error: Can not resample audio channels (Hz)", "Error"};
-  }
-  return {"", ""};
 }
 
 void BatchCounts::add(const JobOutcome& outcome) {

@@ -2,7 +2,7 @@
 #pragma once
 // A job's outcome in the words the window and clipmill-convert show: the
 // row's done text, the plain reason, the technical detail and the batch's
-// closing count; and the boxes of a job's alerts.
+// closing count.
 
 #include <string>
 
@@ -14,8 +14,9 @@ namespace batch {
 std::string done_text(const JobOutcome& outcome);
 // "converted", "cancelled" or "failed", for report lines.
 const char* outcome_word(const JobOutcome& outcome);
-// The reason in plain words ("No space left on the disk", ...); empty for a
-// converted file.
+// The reason in plain words ("No space left on the disk", ...; an alert's
+// own message); for a converted file, empty or what it lacks ("The source
+// ends early; converted up to 00:04").
 std::string outcome_reason(const JobOutcome& outcome);
 // Where it happened and the library's or system's own text ("writing the
 // file: No space left on device"); empty when there was no error.
@@ -24,13 +25,6 @@ std::string outcome_detail(const JobOutcome& outcome);
 // (and the job's notes under it), the reason and its detail for a failed
 // one.
 std::string outcome_tooltip(const JobOutcome& outcome);
-
-// The box that tells the user of a job's alert.
-struct BoxText {
-  const char* text;
-  const char* caption;
-};
-BoxText alert_box(engine::JobAlert alert);
 
 struct BatchCounts {
   int converted = 0, failed = 0, cancelled = 0;

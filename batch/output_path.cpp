@@ -21,6 +21,16 @@ bool names_source(const fs::path& candidate, const fs::path& source) {
   return fs::equivalent(candidate, source, ec);
 }
 
+// `stem` cut short, at a UTF-8 character boundary, so that it and `tail`
+// fit in one file name (255 bytes, the longest most file systems take).
+std::string fitting_stem(const std::string& stem, size_t tail) {
+  constexpr size_t kNameMax = 255;
+  if (stem.size() + tail <= kNameMax) return stem;
+  size_t keep = tail < kNameMax ? kNameMax - tail : 0;
+  while (keep > 0 && (static_cast<unsigned char>(stem[keep]) & 0xC0) == 0x80) --keep;
+  return stem.substr(0, keep);
+}
+
 }  // namespace
 
 fs::path make_output_path(const fs::path& source, const std::string& title, bool save_beside_source,
@@ -40,7 +50,8 @@ fs::path make_output_path(const fs::path& source, const std::string& title, bool
 
   for (unsigned long counter = 0;; ++counter) {
     const std::string suffix = counter == 0 ? std::string() : std::to_string(counter);
-    const fs::path candidate = folder / (stem + suffix + "." + extension);
+    const std::string tail = suffix + "." + extension;
+    const fs::path candidate = folder / (fitting_stem(stem, tail.size()) + tail);
     if (reserved && reserved->count(candidate.lexically_normal())) continue;
     if (!name_taken(candidate) && !names_source(candidate, source)) return candidate;
   }

@@ -70,19 +70,18 @@ bool made_for(SwrContext* swr, const AVFrame* in, int in_rate) {
   return same;
 }
 
-// Step 2 of the chunk: the resampler, made once per stream (and again when
-// the input changes shape). False when it cannot be made.
+// Step 2 of the chunk: the resampler, made from the first decoded chunk
+// (and again when the input changes shape). False when it cannot be made:
+// the sound cannot be converted, and the job fails with the alert.
 bool ensure_resampler(Job& job, OutputStream& ost, const AVCodecContext* enc, const AVFrame* in, int in_rate) {
   if (ost.resampler && made_for(ost.resampler.get(), in, in_rate)) return true;
-  // Sound this job could not convert once stays unconverted: one box per
-  // job, not one per chunk.
   if (ost.resampler_failed) return false;
   if (in->format != AV_SAMPLE_FMT_S16 && in->format != AV_SAMPLE_FMT_S16P)
     std::fputs("resampling problem may occur\n", stderr);
   ost.resampler = make_converter(enc, in, in_rate, true);
   if (!ost.resampler) {
     ost.resampler_failed = true;
-    show_message_box(job, JobAlert::no_resampler);
+    note_alert(job, JobAlert::no_resampler, Stage::setup, AVERROR(EINVAL));
     return false;
   }
   return true;
@@ -163,10 +162,16 @@ void write_audio_samples(Job& job, AVFormatContext* output, OutputStream& ost, c
     if (!ost.audio_fifo) return;
   }
 
-  // Step 4: the output clock from the input clock, less what still waits.
+  // Step 4: the output clock. The first chunk sets it from the input clock,
+  // less what still waits; from then on it counts samples, so that sound
+  // timestamps never step back (a player or dvdauthor takes a step back
+  // for damage, and a muxer refuses it). Only a gap in the source's sound
+  // longer than a picture (25 a second) moves it on to the input clock.
   const double t = sync_input_seconds(ost);
   const int64_t queued = av_audio_fifo_size(ost.audio_fifo.get());
-  ost.sync_pts = static_cast<int64_t>(std::floor(t * enc->sample_rate) - static_cast<double>(queued));
+  const int64_t anchored = static_cast<int64_t>(std::floor(t * enc->sample_rate) - static_cast<double>(queued));
+  const bool first = enc->frame_number == 0 && queued == 0;
+  if (first || anchored > ost.sync_pts + enc->sample_rate / 25) ost.sync_pts = anchored;
 
   // Steps 5 and 6: the samples in the encoder's rate, layout and format.
   uint8_t** data = samples->extended_data;

@@ -118,18 +118,6 @@ void write_copied_packet(Job& job, AVFormatContext* output, OutputStream& ost, c
   ost.copy_started = true;
 
   av_packet_rescale_ts(packet, ist.stream->time_base, ost.stream->time_base);
-  // Decoding times rise (strictly, unless the container allows equal ones);
-  // a packet that would go back moves up to the last one, its presentation
-  // time with it.
-  if (ost.copy_last_dts != AV_NOPTS_VALUE) {
-    const int64_t least = ost.copy_last_dts + ((output->oformat->flags & AVFMT_TS_NONSTRICT) ? 0 : 1);
-    if (packet->dts < least) {
-      if (packet->pts >= packet->dts) packet->pts = std::max(packet->pts, least);
-      packet->dts = least;
-    }
-  }
-  if (packet->pts < packet->dts) packet->pts = packet->dts;
-  ost.copy_last_dts = packet->dts;
   packet->pos = -1;
   write_packet(job, output, ost, packet, ost.stream->time_base);
 }

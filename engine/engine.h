@@ -91,7 +91,8 @@ bool stop_asked(const Job& job);
 int64_t release_files(Job& job);
 
 // ---- the job's ways out ---------------------------------------------------------
-// Tells the user of `alert` through the job's message box hook, if it has one.
-void show_message_box(const Job& job, JobAlert alert);
+// Keeps `code` at `stage` as the job's error, told in the words of `alert`,
+// unless an earlier error is kept already.
+void note_alert(Job& job, JobAlert alert, Stage stage, int code);
 
 }  // namespace engine

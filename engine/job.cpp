@@ -7,6 +7,9 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+#include <vector>
+
 #include "engine/engine.h"
 #include "engine/signals.h"
 
@@ -49,8 +52,10 @@ Job::~Job() {
   carry->kept->options = std::move(options);
 }
 
-void show_message_box(const Job& job, JobAlert alert) {
-  if (job.hooks.message_box) job.hooks.message_box(alert);
+void note_alert(Job& job, JobAlert alert, Stage stage, int code) {
+  if (job.error) return;
+  note_error(job, stage, code);
+  job.alert = alert;
 }
 
 bool stop_asked(const Job& job) {
@@ -65,12 +70,13 @@ struct Source {
   bool regular = false;
   int64_t size = 0;  // bytes; 64-bit, camcorder files pass 2 GiB
   int error = 0;     // AVERROR of the failed stat
+  std::vector<std::pair<dev_t, ino_t>> files;  // which file each name led to
 };
 
 Source look_at(const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {false, false, 0, AVERROR(errno)};
-  return {true, S_ISREG(info.st_mode), static_cast<int64_t>(info.st_size), 0};
+  if (::stat(path.c_str(), &info) != 0) return {false, false, 0, AVERROR(errno), {}};
+  return {true, S_ISREG(info.st_mode), static_cast<int64_t>(info.st_size), 0, {{info.st_dev, info.st_ino}}};
 }
 
 // The source and its further parts as one: the first part that is missing
@@ -82,6 +88,7 @@ Source look_at(const JobSpec& spec) {
     const Source next = look_at(part);
     if (!next.exists || !next.regular) return next;
     all.size += next.size;
+    all.files.push_back(next.files.front());
   }
   return all;
 }
@@ -100,7 +107,9 @@ int code_for(Stage stage) {
     case Stage::read_input: return kJobSourceFailed;
     case Stage::write_packet:
     case Stage::write_trailer:
-    case Stage::close_output: return kJobWriteFailed;
+    case Stage::close_output:
+    case Stage::output_deleted:
+    case Stage::output_moved: return kJobWriteFailed;
   }
   return kJobWriteFailed;
 }
@@ -153,6 +162,8 @@ JobOutcome convert(const JobSpec& spec, JobHooks& hooks) {
   const bool created = sink != nullptr;
   const dev_t device = sink ? sink->device() : 0;
   const ino_t inode = sink ? sink->inode() : 0;
+  std::optional<ListedOutput> listed;
+  if (created) listed.emplace(UnfinishedOutput{spec.output_path, device, inode});
   apply_video_settings(job);
 
   if (job.tables.output_file_count <= 0) {
@@ -163,17 +174,29 @@ JobOutcome convert(const JobSpec& spec, JobHooks& hooks) {
     note_error(job, Stage::open_input, AVERROR_INVALIDDATA);
   } else {
     transcode(job);
-    // A source that shrank while it was read gave only part of itself.
+    // A source that shrank while it was read gave only part of itself. A
+    // name that leads to another file now (the original replaced by a
+    // rename) says nothing of what the job read through its own descriptors.
     const Source after = look_at(spec);
-    if (after.exists && after.size < source.size) note_error(job, Stage::read_input, AVERROR(ENODATA));
+    if (after.exists && after.files == source.files && after.size < source.size)
+      note_error(job, Stage::read_input, AVERROR(ENODATA));
     // A file of which nothing could be decoded and written is no result.
     if (job.packets_written == 0 && !stop_asked(job)) note_error(job, Stage::read_input, AVERROR_INVALIDDATA);
+    // Converted means the file is where the row says: the name must still
+    // lead to the file this job wrote.
+    if (!job.error && sink) {
+      const OutputSink::Place place = sink->place(spec.output_path);
+      if (place == OutputSink::Place::deleted) note_error(job, Stage::output_deleted, AVERROR(ENOENT));
+      else if (place == OutputSink::Place::moved) note_error(job, Stage::output_moved, AVERROR(ENOENT));
+    }
   }
 
   const bool transcoded = outcome.code == kJobRan;
   outcome.bytes_written = end_job(job);
   outcome.frames = job.counters.decoded_frame_count.load(std::memory_order_relaxed);
   outcome.error = job.error;
+  outcome.alert = job.alert;
+  outcome.ends_early_at = job.ends_early_at;
   outcome.notes = job.notes;
   if (transcoded && outcome.error) outcome.code = code_for(outcome.error.stage);
   else if (transcoded && stop_asked(job)) outcome.code = kJobCancelled;

@@ -79,18 +79,17 @@ struct JobCounters {
 
 struct CarryOver;
 
-// The failures a job tells the user of at once, while it goes on to its end:
-// an encoder that refused its settings, a picture scaler or an audio
-// resampler that could not be made. The words the user reads are the
-// caller's; the job's outcome carries the library's code as well.
+// Failures that have words of their own for the user: an encoder that
+// refused its settings, a picture scaler or an audio resampler that could
+// not be made. They end the job like any other failure (no one is asked to
+// acknowledge them); the words are the caller's, and the outcome carries the
+// library's code as well.
 enum class JobAlert { encoder_refused, no_scaler, no_resampler };
 
-// The job's ways out. Every member may be left empty: no one is told of an
-// alert, no preview is drawn, no stop is asked, counters are kept inside.
+// The job's ways out. Every member may be left empty: no preview is drawn,
+// no stop is asked, counters are kept inside. Nothing here waits for the
+// user: a batch runs unattended.
 struct JobHooks {
-  // Tells the user of `alert` (a modal box) and returns once it is
-  // dismissed. Called on the job's thread.
-  std::function<void(JobAlert alert)> message_box;
   // One decoded picture for the preview (the decoder gives size, format,
   // aspect). Called on the thread that decodes.
   std::function<void(const AVFrame* picture, const AVCodecContext* decoder)> show_preview_picture;
@@ -121,6 +120,11 @@ enum JobResult : int {
 struct JobOutcome {
   int code = kJobRan;
   JobError error;             // the first error, for every failure code
+  std::optional<JobAlert> alert;  // set when that error is one of the alerts
+  // Seconds of the source converted when the source ends early (cut off in
+  // the middle of a packet): the file holds what there was. Below 0 for a
+  // source that ends whole.
+  double ends_early_at = -1;
   int32_t frames = 0;         // pictures decoded
   int64_t bytes_written = 0;  // bytes the job wrote to its output
   std::string output_path;    // the job's output (gone again after a failure)

@@ -20,6 +20,8 @@ const char* stage_name(Stage stage) {
     case Stage::write_packet: return "writing the file";
     case Stage::write_trailer: return "finishing the file";
     case Stage::close_output: return "closing the file";
+    case Stage::output_deleted:
+    case Stage::output_moved: return "checking the finished file";
   }
   return "";
 }

@@ -21,6 +21,8 @@ enum class Stage {
   write_packet,
   write_trailer,
   close_output,    // the last bytes reaching the file, and closing it
+  output_deleted,  // the finished file was deleted (with its folder) while it was written
+  output_moved,    // the finished file is no longer at its name: moved while it was written
 };
 
 struct JobError {

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <mutex>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -21,6 +23,29 @@ namespace {
 // every packet (a 2 kB pack in MPEG program streams); without a minimum the
 // buffer would be handed to the disk at each one.
 constexpr int kBufferSize = 262144;
+
+std::mutex listed_mutex;
+std::vector<UnfinishedOutput> listed;  // under listed_mutex
+
+bool same_file(const UnfinishedOutput& a, const UnfinishedOutput& b) {
+  return a.device == b.device && a.inode == b.inode && a.path == b.path;
+}
+}  // namespace
+
+ListedOutput::ListedOutput(UnfinishedOutput output) : output_(std::move(output)) {
+  std::lock_guard lock(listed_mutex);
+  listed.push_back(output_);
+}
+
+ListedOutput::~ListedOutput() {
+  std::lock_guard lock(listed_mutex);
+  const auto it = std::find_if(listed.begin(), listed.end(), [this](const auto& o) { return same_file(o, output_); });
+  if (it != listed.end()) listed.erase(it);
+}
+
+std::vector<UnfinishedOutput> unfinished_outputs() {
+  std::lock_guard lock(listed_mutex);
+  return listed;
 }
 
 std::unique_ptr<OutputSink> OutputSink::create(const std::string& path, int& error) {
@@ -68,6 +93,15 @@ void OutputSink::free_io() {
   if (!io_) return;
   av_freep(&io_->buffer);
   avio_context_free(&io_);
+}
+
+OutputSink::Place OutputSink::place(const std::string& path) const {
+  struct stat own {};
+  if (fd_ < 0 || ::fstat(fd_, &own) != 0) return Place::at_path;  // nothing to judge by
+  if (own.st_nlink == 0) return Place::deleted;
+  struct stat named {};
+  if (::lstat(path.c_str(), &named) == 0 && named.st_dev == device_ && named.st_ino == inode_) return Place::at_path;
+  return Place::moved;
 }
 
 int OutputSink::close() {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct AVIOContext;
 struct AVFormatContext;
@@ -20,6 +21,27 @@ namespace engine {
 // Removes `path` only when it is still the regular file with that device
 // and inode: the file a job created, never one that replaced it.
 bool remove_if_same(const std::string& path, dev_t device, ino_t inode);
+
+// The outputs of jobs that have not settled their outcome yet, so that a
+// program told to end at once can take back the files it left half made.
+// A job lists its file from its creation until its outcome is settled
+// (removed or kept). Any thread.
+struct UnfinishedOutput {
+  std::string path;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+class ListedOutput {
+ public:
+  explicit ListedOutput(UnfinishedOutput output);
+  ~ListedOutput();
+  ListedOutput(const ListedOutput&) = delete;
+  ListedOutput& operator=(const ListedOutput&) = delete;
+
+ private:
+  UnfinishedOutput output_;
+};
+std::vector<UnfinishedOutput> unfinished_outputs();
 
 class OutputSink {
  public:
@@ -46,6 +68,12 @@ class OutputSink {
   // The modification time close() gives the file once its last byte is in
   // (seconds since 1970, UTC).
   void set_modification_time(int64_t seconds) { modification_time_ = seconds; }
+
+  // Where the file this sink writes is now, while its descriptor is open:
+  // still at `path`, deleted (no name leads to it any more: its data go
+  // with the descriptor), or moved (a name elsewhere leads to it).
+  enum class Place { at_path, deleted, moved };
+  Place place(const std::string& path) const;
 
   dev_t device() const { return device_; }
   ino_t inode() const { return inode_; }

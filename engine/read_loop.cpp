@@ -15,6 +15,10 @@
 #include <system_error>
 #include <thread>
 
+extern "C" {
+#include <libavutil/opt.h>
+}
+
 #include "engine/engine.h"
 #include "engine/stream_copy.h"
 
@@ -62,31 +66,82 @@ int choose_file(const Run& run, const std::array<bool, kMaxFiles>& try_again) {
   return chosen;
 }
 
-// Shifts the packet by its offset, and absorbs a jump of the input timeline
-// (forward by more than ten seconds, or backwards) into that offset when the
-// container allows discontinuous timestamps. A copied stream goes on where
-// its last picture ends (its packet shown its reordering delay after its
-// decoding time), so that no picture lands among those still to be shown.
-void repair_timestamps(AVFormatContext* input, int64_t& offset, const InputStream& ist, AVPacket* packet) {
+void shift_packet(AVPacket* packet, int64_t microseconds, AVRational tb) {
+  const int64_t shift = av_rescale_q(microseconds, AV_TIME_BASE_Q, tb);
+  packet->dts -= shift;
+  if (packet->pts != AV_NOPTS_VALUE) packet->pts -= shift;
+}
+
+// A jump of the shared timeline, measured by one stream of `file`: `delta`
+// µs from where that stream (or, at its first packet, the file) was. A jump
+// every stream makes (a recording resumed, a broadcast's clock reset) moves
+// the file's offset. A jump only one stream makes is damage to that stream
+// (a flipped bit in one timestamp): its packets are put back on its own
+// clock and the others stay where they are, so that no damaged timestamp
+// can stretch the output by minutes. A jump is taken as every stream's
+// once a second stream makes the same one.
+void take_jump(InputFileState& file, int64_t& offset, int ist_index, int64_t delta, AVPacket* packet,
+               AVRational tb) {
+  const bool confirmed = file.lone_jump != 0 && file.lone_jump_stream != ist_index &&
+                         std::llabs(delta - file.lone_jump) <= kJumpLimitMicroseconds;
+  if (confirmed) {
+    offset -= delta;
+    file.lone_jump = 0;
+    file.lone_jump_stream = -1;
+  } else {
+    file.lone_jump = delta;
+    file.lone_jump_stream = ist_index;
+  }
+  shift_packet(packet, delta, tb);
+}
+
+// Shifts the packet by its offset, and handles a jump of the input timeline
+// (forward by more than ten seconds, or backwards) when the container
+// allows discontinuous timestamps: a copied stream absorbs it into its own
+// offset and goes on where its last picture ends (its packet shown its
+// reordering delay after its decoding time), so that no picture lands among
+// those still to be shown; decoded streams share the file's offset (see
+// take_jump). A packet decoded after it is shown cannot be: its decoding
+// time is the damaged one and becomes its presentation time.
+void repair_timestamps(AVFormatContext* input, int64_t& offset, InputFileState& file, int ist_index,
+                       const InputStream& ist, AVPacket* packet) {
   const AVRational tb = ist.stream->time_base;
+  if (packet->dts != AV_NOPTS_VALUE && packet->pts != AV_NOPTS_VALUE && packet->dts > packet->pts)
+    packet->dts = packet->pts;
   if (packet->dts != AV_NOPTS_VALUE) packet->dts += av_rescale_q(offset, AV_TIME_BASE_Q, tb);
   if (packet->pts != AV_NOPTS_VALUE) packet->pts += av_rescale_q(offset, AV_TIME_BASE_Q, tb);
 
-  if (packet->dts == AV_NOPTS_VALUE || ist.next_pts == AV_NOPTS_VALUE) return;
-  if (!(input->iformat->flags & AVFMT_TS_DISCONT)) return;
+  if (packet->dts == AV_NOPTS_VALUE || !(input->iformat->flags & AVFMT_TS_DISCONT)) return;
   const int64_t dts_us = av_rescale_q(packet->dts, tb, AV_TIME_BASE_Q);
-  int64_t delta = dts_us - ist.next_pts;
-  if (std::llabs(delta) > kJumpLimitMicroseconds || dts_us + 1 < ist.pts) {
-    if (ist.copied && ist.copy_end_pts != AV_NOPTS_VALUE) {
+  if (ist.copied) {
+    if (ist.next_pts == AV_NOPTS_VALUE) return;
+    int64_t delta = dts_us - ist.next_pts;
+    if (std::llabs(delta) <= kJumpLimitMicroseconds && dts_us + 1 >= ist.pts) return;
+    if (ist.copy_end_pts != AV_NOPTS_VALUE) {
       const int64_t shown_after =
           packet->pts != AV_NOPTS_VALUE ? av_rescale_q(packet->pts - packet->dts, tb, AV_TIME_BASE_Q) : 0;
       delta = dts_us - std::max(ist.next_pts, ist.copy_end_pts - shown_after);
     }
     offset -= delta;
-    const int64_t shift = av_rescale_q(delta, AV_TIME_BASE_Q, tb);
-    packet->dts -= shift;
-    if (packet->pts != AV_NOPTS_VALUE) packet->pts -= shift;
+    shift_packet(packet, delta, tb);
+    return;
   }
+  // A stream's first packet is measured against the file's clock (its
+  // start, 0, before any packet).
+  const bool started = ist.next_pts != AV_NOPTS_VALUE;
+  const int64_t expected = started ? ist.next_pts : (file.last_dts != AV_NOPTS_VALUE ? file.last_dts : 0);
+  const int64_t delta = dts_us - expected;
+  const bool jump = std::llabs(delta) > kJumpLimitMicroseconds || (started && dts_us + 1 < ist.pts);
+  // A stream that was silent for a while (sound paused in a broadcast)
+  // comes back where the file is: no jump of the timeline.
+  const bool with_file = file.last_dts != AV_NOPTS_VALUE && std::llabs(dts_us - file.last_dts) <= kJumpLimitMicroseconds;
+  if (jump && !(started && with_file && dts_us + 1 >= ist.pts)) {
+    take_jump(file, offset, ist_index, delta, packet, tb);
+  } else if (file.lone_jump_stream == ist_index) {
+    file.lone_jump = 0;  // the stream is back on the file's timeline
+    file.lone_jump_stream = -1;
+  }
+  file.last_dts = av_rescale_q(packet->dts, tb, AV_TIME_BASE_Q);
 }
 
 void publish_position(Job& job, const AVPacket* packet) {
@@ -166,7 +221,7 @@ void read_and_decode(Job& job, Run& run) {
     // sound before a jump after the first picture behind it, which would
     // throw a shared offset back and forth.
     int64_t& offset = job.spec.copy != StreamCopy::none ? ist.ts_offset : tables.input_ts_offsets[file];
-    repair_timestamps(input, offset, ist, packet.get());
+    repair_timestamps(input, offset, run.files[file], ist_index, ist, packet.get());
     publish_position(job, packet.get());
     if (ist.copied) copy_input_packet(job, run, ist, ist_index, packet.get());
     // A packet the step cannot take is lost; the loop goes on with the next.
@@ -234,6 +289,42 @@ bool read_on_reader_thread(Job& job, Run& run) {
 // inputs against their outputs' clocks needs both sides on one thread.
 bool decodes_ahead(const Run& run) { return run.files.size() == 1; }
 
+// A transport stream whose size is no whole number of its packets was cut
+// off (a copy that stopped, a card pulled out): what it holds is converted,
+// and the job says how far it got. Called once reading has ended.
+void note_early_end(Job& job, const Run& run) {
+  if (run.files.size() != 1 || !run.files[0].eof_reached || stop_asked(job)) return;
+  AVFormatContext* input = job.tables.input_files[0]->context.get();
+  int64_t packet_size = 0;
+  if (!input->pb || av_opt_get_int(input, "ts_packetsize", AV_OPT_SEARCH_CHILDREN, &packet_size) < 0 ||
+      packet_size <= 0)
+    return;
+  const int64_t size = avio_size(input->pb);
+  if (size <= 0 || size % packet_size == 0) return;
+  int64_t end = 0;
+  for (const auto& ist : run.input_streams)
+    if (!ist->discard) end = std::max(end, ist->next_pts == AV_NOPTS_VALUE ? ist->pts : ist->next_pts);
+  job.ends_early_at = static_cast<double>(end) / 1000000.0;
+}
+
+// The output may last no longer than what was read, and a second more: a
+// timestamp no repair could place would otherwise leave minutes of repeated
+// pictures or silence behind a short source. Jumps every stream made count
+// as content (the offset took them); a damaged one counts as nothing. Such
+// an output is no result. Called once reading and encoding have ended.
+void check_output_length(Job& job, const Run& run) {
+  if (stop_asked(job) || job.error) return;
+  int64_t read = 0;  // µs on the repaired timeline, which starts at 0
+  for (const auto& ist : run.input_streams)
+    if (!ist->discard && ist->next_pts != AV_NOPTS_VALUE) read = std::max(read, ist->next_pts);
+  double written = 0;  // seconds
+  for (const auto& ost : run.output_streams) {
+    if (ost->stream_copy || !ost->encoder || !ost->encoder->context()) continue;
+    written = std::max(written, static_cast<double>(ost->sync_pts) * av_q2d(ost->encoder->context()->time_base));
+  }
+  if (written > static_cast<double>(read) / 1000000.0 + 1.0) note_error(job, Stage::read_input, AVERROR_INVALIDDATA);
+}
+
 void finish(Job& job, Run& run) {
   auto& tables = job.tables;
   for (int i = 0; i < tables.output_file_count; ++i) {
@@ -248,6 +339,8 @@ void finish(Job& job, Run& run) {
 
 int run_read_loop(Job& job, Run& run) {
   if (!decodes_ahead(run) || !read_on_reader_thread(job, run)) read_and_decode(job, run);
+  note_early_end(job, run);
+  check_output_length(job, run);
   finish(job, run);
   return 0;
 }

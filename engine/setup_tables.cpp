@@ -71,7 +71,12 @@ int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
           c->sample_rate != src->sample_rate || c->ch_layout.nb_channels != src->ch_layout.nb_channels;
       break;
     case AVMEDIA_TYPE_VIDEO: {
-      ost.rescale_needed = c->width != src->width || c->height != src->height || c->pix_fmt != src->pix_fmt;
+      // A source whose first pictures cannot be decoded (a part that begins
+      // mid-GOP) has no size or format yet: its scaler is made from the
+      // first picture that decodes, as for a stream that changes size.
+      const bool shaped = src->width > 0 && src->height > 0 && src->pix_fmt != AV_PIX_FMT_NONE;
+      ost.rescale_needed =
+          shaped && (c->width != src->width || c->height != src->height || c->pix_fmt != src->pix_fmt);
       PictureStage& stage = ost.pictures;
       stage.target = {c->width, c->height, c->pix_fmt};
       stage.target_strides = encoder_strides(c);
@@ -79,7 +84,7 @@ int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
       if (ost.rescale_needed) {
         stage.scaler = make_scaler(stage.scaled_source, stage.target, job.settings.scaler_flags);
         if (!stage.scaler) {
-          show_message_box(job, JobAlert::no_scaler);
+          note_alert(job, JobAlert::no_scaler, Stage::setup, AVERROR(EINVAL));
           return -1;
         }
       }

@@ -129,6 +129,13 @@ struct InputFileState {
   int eof_reached = 0;   // 1 once reading answered an error or end of file
   int first_stream = 0;  // index in input_streams of the file's first stream
   int stream_count = 0;  // streams of the file
+  // The file's clock: µs, the decoding time of the last packet read of a
+  // stream the job uses, after repair; none before the first.
+  int64_t last_dts = AV_NOPTS_VALUE;
+  // A jump one stream made that no other stream has made yet (µs; 0: none):
+  // damage to that stream until another stream makes the same jump.
+  int64_t lone_jump = 0;
+  int lone_jump_stream = -1;  // the stream that made it
 };
 
 // Per stream of every input file of a run.
@@ -171,7 +178,7 @@ struct OutputStream {
   AudioFifoPtr audio_fifo;                  // audio: pending samples in the encoder's format
   bool stream_copy = false;                 // its packets are the source's, copied (no encoder)
   bool copy_started = false;                // copy: a packet was written (video: from a key picture on)
-  int64_t copy_last_dts = AV_NOPTS_VALUE;   // copy: dts of the last packet written, stream time base
+  int64_t last_dts = AV_NOPTS_VALUE;        // dts of the last packet written, stream time base
 };
 
 // The records of one transcode call; allocated by its setup, released on
@@ -220,6 +227,8 @@ struct Job {
   std::unique_ptr<OptionRegistry> options;   // from the carry-over, else made; stages write it
   RunTables tables;                          // opened files and codec tables; emptied at the end
   JobError error;                            // the first error (note_error)
+  std::optional<JobAlert> alert;             // set when the first error is an alert (note_alert)
+  double ends_early_at = -1;                 // seconds read of a source cut off mid-packet (read loop)
   int64_t packets_written = 0;               // packets the muxer took (write_packet)
   std::string notes;                         // for the outcome: streams left out, ... (one per line)
   JobCounters own_counters;                  // used when the hooks bring none

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Small steps shared by the packet, video, audio and subtitle outputs.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/engine.h"
@@ -22,6 +23,23 @@ void write_packet(Job& job, AVFormatContext* output, OutputStream& ost, AVPacket
   if (!output || !packet || !ost.stream) return;
   packet->stream_index = ost.stream_index;
   av_packet_rescale_ts(packet, encoder_time_base, ost.stream->time_base);
+  // Decoding times rise (strictly, unless the container or the stream's type
+  // allows equal ones): the muxer refuses a packet that goes back, which
+  // damage in the source (a repeated or lost timestamp) brings about. Such a
+  // packet moves up to the last one, its presentation time with it, as the
+  // ffmpeg tool does, instead of failing the file.
+  if (packet->dts != AV_NOPTS_VALUE) {
+    const AVMediaType type = ost.stream->codecpar->codec_type;
+    const bool equal_allowed = (output->oformat->flags & AVFMT_TS_NONSTRICT) || type == AVMEDIA_TYPE_SUBTITLE ||
+                               type == AVMEDIA_TYPE_DATA;
+    if (ost.last_dts != AV_NOPTS_VALUE && packet->dts < ost.last_dts + (equal_allowed ? 0 : 1)) {
+      const int64_t least = ost.last_dts + (equal_allowed ? 0 : 1);
+      if (packet->pts >= packet->dts) packet->pts = std::max(packet->pts, least);
+      packet->dts = least;
+    }
+    if (packet->pts < packet->dts) packet->pts = packet->dts;
+    ost.last_dts = packet->dts;
+  }
   // A failed write makes the file incomplete: it becomes the job's error,
   // and the read loop stops at its next packet.
   const int written = av_interleaved_write_frame(output, packet);

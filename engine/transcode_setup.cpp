@@ -71,8 +71,7 @@ int transcode(Job& job) {
       return fail(job, run, -1);
     }
     if (const int opened = ost.encoder->open(d); opened < 0) {
-      note_error(job, Stage::open_encoder, opened);
-      show_message_box(job, JobAlert::encoder_refused);
+      note_alert(job, JobAlert::encoder_refused, Stage::open_encoder, opened);
       return fail(job, run, -1);
     }
     if (avcodec_parameters_from_context(ost.stream->codecpar, c) < 0 || copy_coded_side_data(c, ost.stream) < 0) {

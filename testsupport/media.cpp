@@ -107,6 +107,19 @@ fs::path camcorder_clip(double seconds, int tone) {
   return cached_media(name.str(), args.str());
 }
 
+fs::path mid_gop_part(const fs::path& folder) {
+  const fs::path whole = cached_media(
+      "long_gop_12.m2ts",
+      "-f lavfi -i testsrc2=size=320x240:rate=25 -f lavfi -i sine=frequency=440:sample_rate=48000 -t 12 -ac 2 "
+      "-c:v libx264 -preset ultrafast -g 250 -pix_fmt yuv420p -c:a ac3 -b:a 128k -f mpegts -mpegts_m2ts_mode 1");
+  std::ifstream in(whole, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t from = bytes.size() / 192 / 6 * 192;
+  const fs::path part = folder / "00001.MTS";
+  std::ofstream(part, std::ios::binary).write(bytes.data() + from, static_cast<std::streamsize>(bytes.size() - from));
+  return part;
+}
+
 std::vector<fs::path> split_recording(const fs::path& file, int count, const fs::path& folder) {
   std::ifstream in(file, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -43,6 +43,11 @@ std::filesystem::path camcorder_clip(double seconds, int tone = 440);
 std::vector<std::filesystem::path> split_recording(const std::filesystem::path& file, int count,
                                                    const std::filesystem::path& folder);
 
+// The later part of a recording split mid-GOP, written into `folder` as
+// 00001.MTS: 10 s of 320x240 25 fps H.264 + AC-3 whose first key picture
+// comes 8 s in, so that reading the start finds no picture size at all.
+std::filesystem::path mid_gop_part(const std::filesystem::path& folder);
+
 // A fresh empty folder for one test, removed by the caller or left in /tmp.
 std::filesystem::path temp_dir(const std::string& tag);
 

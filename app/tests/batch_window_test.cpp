@@ -3,10 +3,12 @@
 // list, a preset picked, "Convert!", and the results checked as a user would.
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -193,6 +195,19 @@ TEST_F(BatchWindow, AJoinedRowConvertsTheWholeRecording) {
   EXPECT_EQ(rows::row_text(*window, 0, rows::kDone), "100 %");
   EXPECT_NEAR(testsupport::probe(dir / "out" / "00000.mp4").duration, 6.0, 0.1);
   EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "00000.mp4"));
+}
+
+// A part that starts mid-GOP has no decodable picture for its first
+// seconds: its pictures from the first key picture on convert, and the
+// batch never waits for a click.
+TEST_F(BatchWindow, APartStartingMidGopConvertsWithoutABox) {
+  rows::add_input_file(*window, testsupport::mid_gop_part(dir / "in").string());
+  pick_preset(10);  // "iPod format": MP4 320x240
+  convert_and_wait();
+  EXPECT_EQ(rows::row_text(*window, 0, rows::kDone), "100 %") << tip(0);
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"00001.mp4"}));
+  EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "00001.mp4"));
+  for (QWidget* top : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<QMessageBox*>(top), nullptr);
 }
 
 TEST_F(BatchWindow, TwoCamcorderClipsWithAPresetGiveTwoValidFiles) {

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -229,34 +228,6 @@ TEST_F(Window, QuitSavesAndAnnouncesTheEnd) {
   EXPECT_TRUE(closed);
   EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(read_setting("output", "format"), "MPG2");
-}
-
-TEST_F(Window, JobErrorBoxShowsOnTheUiThreadWhileTheJobWaits) {
-  const batch::JobDisplay display = window().job_display();
-  QString seen_text, seen_title;
-  QMessageBox::Icon seen_icon = QMessageBox::NoIcon;
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-      auto* box = qobject_cast<QMessageBox*>(top);
-      if (!box || !box->isVisible()) continue;
-      seen_text = box->text();
-      seen_title = box->windowTitle();
-      seen_icon = box->icon();
-      box->accept();
-    }
-  });
-  closer.start(20);
-  std::atomic<bool> done{false};
-  std::thread worker([&] {
-    display.message_box("Error while opening codec for output.", "Error");
-    done = true;
-  });
-  EXPECT_TRUE(apptest::pump_until([&] { return done.load(); }));
-  worker.join();
-  EXPECT_EQ(seen_text, QStringLiteral("Error while opening codec for output."));
-  EXPECT_EQ(seen_title, QStringLiteral("Error"));
-  EXPECT_EQ(seen_icon, QMessageBox::Critical);
 }
 
 }  // namespace

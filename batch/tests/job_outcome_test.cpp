@@ -140,6 +140,36 @@ TEST_F(JobOutcome, SourceCutShortWhileReadFailsTheJob) {
   EXPECT_TRUE(fs::exists(source));
 }
 
+// Converted means the file is where the row says. The output's folder
+// removed while it is written (the data gone), or the file moved away: the
+// job fails and says which.
+class OutputTakenAway : public JobOutcome, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OutputTakenAway, MidWriteFailsTheJob) {
+  const bool deleted = GetParam();
+  const fs::path output = prepare(testsupport::mpeg2_ps_clip(2.0), "mpg2");
+  // The tenth picture is handed to the preview on the reading thread: the
+  // job waits while the file is taken away.
+  std::atomic<bool> preview{true};
+  std::atomic<int> countdown{10};
+  engine::JobHooks hooks;
+  hooks.preview = &preview;
+  hooks.preview_countdown = &countdown;
+  hooks.show_preview_picture = [&](const AVFrame*, const AVCodecContext*) {
+    if (!preview.exchange(false)) return;
+    if (deleted) fs::remove_all(dir);
+    else fs::rename(output, dir / "moved.mpg");
+  };
+  const batch::JobOutcome outcome = batch::convert_file(spec, hooks);
+  EXPECT_EQ(batch::done_text(outcome), "Failed");
+  EXPECT_EQ(batch::outcome_reason(outcome), deleted ? "The output was deleted with its folder"
+                                                    : "The output was moved while it was written");
+  EXPECT_EQ(fs::exists(dir / "moved.mpg"), !deleted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, OutputTakenAway, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "FolderDeleted" : "FileMoved"; });
+
 // A joined row whose later part was taken away before its turn: the job
 // says the source went away and makes nothing.
 TEST_F(JobOutcome, AJoinedPartGoneBeforeTheJobFailsIt) {

@@ -74,6 +74,20 @@ TEST_F(OutputPath, NeverNamesTheSource) {
   EXPECT_NE(make_output_path(missing, "missing.avi", true, {}, "avi"), missing);
 }
 
+// A 251-byte stem ending in a two-byte character: its numbered name would
+// be 256 bytes, one more than a file name may have; the stem gives way, a
+// whole character at a time.
+TEST_F(OutputPath, NumberedNameTooLongShortensTheStem) {
+  const std::string stem = std::string(249, 'a') + "\xc3\xa9";
+  const auto source = touch(dir / (stem + ".mts"));
+  const auto first = make_output_path(source, source.filename().string(), true, {}, "mpg");
+  EXPECT_EQ(first, dir / (stem + ".mpg"));
+  touch(first);
+  const auto second = make_output_path(source, source.filename().string(), true, {}, "mpg");
+  EXPECT_EQ(second, dir / (std::string(249, 'a') + "1.mpg"));
+  EXPECT_TRUE(std::ofstream(second).put('x').good());
+}
+
 TEST_F(OutputPath, TitleCannotLeadOutOfTheChosenFolder) {
   const auto out = dir / "out";
   fs::create_directory(out);

@@ -3,8 +3,10 @@
 // worker (format table, output name, engine parameters, conversion job), for
 // developers, tests and the benchmark. Option texts are the ones the
 // window's lists show.
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
@@ -58,12 +60,15 @@ constexpr const char* kHelp =
     "  --no-recording-date    give outputs the time of conversion, not of recording\n"
     "  --cancel-after SECONDS cancel the batch that long after its first file started\n"
     "\n"
-    "One line per file on standard output: output=PATH result=CODE seconds=S frames=N\n"
-    "outcome=converted|failed|cancelled reason=\"TEXT\" parts=N input=PATH\n"
-    "(the first part of a joined recording). On a terminal, a progress line on standard error.\n"
+    "One line per file on standard output: output=\"PATH\" result=CODE seconds=S frames=N\n"
+    "outcome=converted|failed|cancelled reason=\"TEXT\" notes=\"TEXT\" parts=N input=\"PATH\"\n"
+    "(the first part of a joined recording; quoted texts with C escapes for \", \\ and control\n"
+    "bytes). On a terminal, a progress line on standard error.\n"
     "Inputs that are consecutive parts of one recording (00000.MTS, 00001.MTS, ... whose\n"
-    "timestamps continue) become one output.\n"
-    "exit status: 0 every file converted, 1 one failed, 2 usage error, 3 one cancelled\n";
+    "timestamps continue), in any order, become one output.\n"
+    "SIGINT, SIGTERM and SIGHUP cancel: running files finish and report, files not begun report\n"
+    "outcome=not-started; a second signal removes the unfinished files and ends at once.\n"
+    "exit status: 0 every file converted, 1 one failed, 2 usage error, 3 one cancelled or not begun\n";
 
 void print_usage() { std::fputs(kHelp, stderr); }
 
@@ -246,9 +251,52 @@ class CancelTimer {
   std::jthread thread_;  // declared last: joined before done_ goes
 };
 
+// SIGINT, SIGTERM and SIGHUP, taken by the watcher alone: every other thread
+// has them blocked.
+sigset_t stop_signals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
+  return set;
+}
+
+// The first stop signal cancels the batch as Cancel does: the running jobs
+// finish their files and report, and no further recording starts. A second
+// one takes back the files not yet finished and ends the process at once.
+class SignalWatch {
+ public:
+  SignalWatch(tool::ToolWindow& window, batch::Batch& batch) {
+    thread_ = std::jthread([this, &window, &batch] {
+      const sigset_t set = stop_signals();
+      const struct timespec poll {0, 100000000};
+      int seen = 0;
+      while (!done_) {
+        if (sigtimedwait(&set, nullptr, &poll) < 0) continue;
+        if (++seen == 1) {
+          batch.cancel();
+        } else {
+          window.abandon(engine::unfinished_outputs());
+        }
+      }
+    });
+  }
+  ~SignalWatch() { done_ = true; }
+  SignalWatch(const SignalWatch&) = delete;
+  SignalWatch& operator=(const SignalWatch&) = delete;
+
+ private:
+  std::atomic<bool> done_{false};
+  std::jthread thread_;  // declared last: joined before done_ goes
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any thread starts, so that every thread inherits the mask.
+  const sigset_t stops = stop_signals();
+  pthread_sigmask(SIG_BLOCK, &stops, nullptr);
   batch::set_memory_policy();
   if (argc == 2 && std::string_view(argv[1]) == "--list-presets") {
     for (const auto& preset : presets::preset_table()) std::printf("%s\n", preset.display_name);
@@ -269,14 +317,25 @@ int main(int argc, char** argv) {
   args.texts.output_folder = args.output_dir;
   const presets::ConversionSettings settings = presets::parse_conversion_settings(args.texts);
 
+  // Parts join as in the window's list: by folder and name, whatever order
+  // the command line gives them in.
+  if (args.join)
+    std::stable_sort(args.inputs.begin(), args.inputs.end(), [](const std::string& a, const std::string& b) {
+      const fs::path pa(a), pb(b);
+      return std::pair(pa.parent_path(), pa.filename()) < std::pair(pb.parent_path(), pb.filename());
+    });
   std::vector<std::vector<std::string>> recordings;
   probe::group_recordings(args.inputs, args.join,
                           [&](std::vector<std::string> parts) { recordings.push_back(std::move(parts)); });
   tool::ToolWindow window(std::move(recordings), settings, args.jobs, ::isatty(STDERR_FILENO) == 1);
   batch::Batch batch;
   {
-    CancelTimer timer(args.cancel_after, window, batch);
-    batch.run(window);
+    SignalWatch watch(window, batch);
+    {
+      CancelTimer timer(args.cancel_after, window, batch);
+      batch.run(window);
+    }
+    if (batch.cancelled()) window.report_not_started();
   }
   return window.exit_status();
 }

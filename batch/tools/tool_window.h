@@ -9,10 +9,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "batch/batch_window.h"
+#include "engine/output_sink.h"
 
 namespace tool {
 
@@ -24,7 +26,7 @@ class ToolWindow : public batch::BatchWindow {
   std::vector<batch::RowId> begin_batch() override;
   void end_batch() override {}
   std::optional<batch::SourceRow> source_row(batch::RowId row) override;
-  void scroll_to_row(batch::RowId) override {}
+  void scroll_to_row(batch::RowId row) override;
   presets::ConversionSettings read_settings() override { return settings_; }
   int files_at_once() override { return files_at_once_; }
   void set_processing_text(const std::string&) override {}
@@ -39,9 +41,17 @@ class ToolWindow : public batch::BatchWindow {
   // Whether a job has shown progress yet (the first job has begun, its
   // recording date read); any thread.
   bool started() const { return started_.load(std::memory_order_relaxed); }
-  // 0 when every file converted, 1 when one failed, 3 when one was
-  // cancelled and none failed.
+  // 3 when a file was cancelled or never begun (a cancel or a signal), else
+  // 1 when one failed, else 0.
   int exit_status() const;
+
+  // After a cancelled batch: a line for each recording whose job never
+  // began, "outcome=not-started". The batch's thread, once it has ended.
+  void report_not_started();
+  // A second signal: the files of unfinished jobs removed (those that are
+  // still the files the jobs made), a line for each, then the process ends
+  // with status 3 at once. Any thread.
+  [[noreturn]] void abandon(const std::vector<engine::UnfinishedOutput>& outputs);
 
  private:
   void draw_progress();
@@ -51,7 +61,9 @@ class ToolWindow : public batch::BatchWindow {
   const int files_at_once_;
   const bool progress_line_;
   std::atomic<bool> started_{false};  // the display sets it; the cancel timer reads it
-  int converted_ = 0, failed_ = 0, cancelled_ = 0;
+  std::vector<bool> taken_;           // the batch's thread: rows taken for a job (scrolled to)
+  std::mutex report_mutex_;           // one report line at a time on stdout
+  int converted_ = 0, failed_ = 0, cancelled_ = 0, not_started_ = 0;
   int percent_ = 0;
   std::string statistics_;
   std::chrono::steady_clock::time_point file_start_ = std::chrono::steady_clock::now();

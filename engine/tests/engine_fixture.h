@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared set-up for the engine tests: a job driven stage by stage, the
-// job's calling order, and a recorder for the engine's message boxes.
+// job's calling order.
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 namespace enginetest {
 
 // The job a test drives stage by stage, as convert() does. A test watches
-// its alerts and pictures by setting the hooks' message_box and
-// show_preview_picture; fresh_job() empties them again.
+// its pictures by setting the hooks' show_preview_picture; fresh_job()
+// empties it again.
 struct TestJob {
   engine::JobSpec spec;
   engine::JobCounters counters;
@@ -38,7 +38,6 @@ inline engine::Job& fresh_job() {
   t.job.reset();
   t.stop = false;
   t.preview = false;
-  t.hooks.message_box = nullptr;
   t.hooks.show_preview_picture = nullptr;
   t.hooks.stop = &t.stop;
   t.hooks.preview = &t.preview;
@@ -107,15 +106,5 @@ inline void open_files(const std::filesystem::path& input) {
   engine::create_output_file(j);
   engine::apply_video_settings(j);
 }
-
-// Records the current test job's alerts for the recorder's lifetime.
-class BoxRecorder {
- public:
-  BoxRecorder() {
-    test_job().hooks.message_box = [this](engine::JobAlert alert) { boxes.push_back(alert); };
-  }
-  ~BoxRecorder() { test_job().hooks.message_box = nullptr; }
-  std::vector<engine::JobAlert> boxes;
-};
 
 }  // namespace enginetest

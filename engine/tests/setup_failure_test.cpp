@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Transcode setup failures: an encoder that refuses its parameters gives one
-// message box and no header, and the next run starts clean.
+// Transcode setup failures: an encoder that refuses its parameters is the
+// job's alert (nothing waits for a click) and writes no header, and the next
+// run starts clean.
 #include <gtest/gtest.h>
 
 #include "engine/tests/engine_fixture.h"
@@ -13,10 +14,9 @@ namespace fs = std::filesystem;
 const enginetest::Format kH263{"h263", 6, 5, 0, "3gp", 176, 144, 1, 8000, 12200,
                                "mov,mp4,m4a,3gp,3g2,mj2", "h263", "amr_nb"};
 
-TEST(SetupFailure, RefusedEncoderGivesOneBoxNoHeaderAndACleanNextRun) {
+TEST(SetupFailure, RefusedEncoderIsTheAlertWritesNoHeaderAndLeavesACleanNextRun) {
   enginetest::fresh_job();
   const auto dir = testsupport::temp_dir("refused");
-  enginetest::BoxRecorder boxes;
   auto& t = enginetest::job().tables;
 
   // H.263 has no 320x240 picture size: its encoder refuses to open.
@@ -27,7 +27,8 @@ TEST(SetupFailure, RefusedEncoderGivesOneBoxNoHeaderAndACleanNextRun) {
   enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
   ASSERT_EQ(t.output_file_count, 1);
   EXPECT_EQ(engine::transcode(enginetest::job()), -1);
-  EXPECT_EQ(boxes.boxes, (std::vector<engine::JobAlert>{engine::JobAlert::encoder_refused}));
+  EXPECT_EQ(enginetest::job().alert, engine::JobAlert::encoder_refused);
+  EXPECT_EQ(enginetest::job().error.stage, engine::Stage::open_encoder);
   engine::release_files(enginetest::job());
   EXPECT_EQ(fs::file_size(dir / "bad.3gp"), 0u);  // no header written
   EXPECT_EQ(t.input_file_count + t.output_file_count + t.input_codec_count + t.output_codec_count, 0);
@@ -38,7 +39,6 @@ TEST(SetupFailure, RefusedEncoderGivesOneBoxNoHeaderAndACleanNextRun) {
   EXPECT_EQ(t.input_codec_count, 2);
   EXPECT_EQ(engine::transcode(enginetest::job()), 0);
   engine::release_files(enginetest::job());
-  EXPECT_EQ(boxes.boxes.size(), 1u);
   const auto info = testsupport::probe(dir / "good.3gp");
   ASSERT_TRUE(info.ok);
   ASSERT_NE(info.first("audio"), nullptr);

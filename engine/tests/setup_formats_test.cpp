@@ -29,7 +29,6 @@ TEST_P(SetupFormats, OpensEveryCodecAndWritesAReadableHeader) {
   const Format& f = GetParam();
   const auto dir = testsupport::temp_dir(std::string("setup_") + f.name);
   const auto output = dir / (std::string("clip.") + f.extension);
-  enginetest::BoxRecorder boxes;
   enginetest::fill_parameters(f, output);
   enginetest::open_files(testsupport::mpeg2_ps_clip(1.0));
   ASSERT_EQ(enginetest::job().tables.input_file_count, 1);
@@ -37,7 +36,7 @@ TEST_P(SetupFormats, OpensEveryCodecAndWritesAReadableHeader) {
 
   EXPECT_EQ(engine::transcode(enginetest::job()), 0);
   engine::release_files(enginetest::job());
-  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_FALSE(enginetest::job().error);
 
   EXPECT_EQ(enginetest::job().tables.output_file_count, 0);
   EXPECT_EQ(enginetest::job().tables.output_codec_count, 0);
