@@ -8,6 +8,7 @@
 
 #include "app/file_list_rows.h"
 #include "app/ids.h"
+#include "app/list_store.h"
 #include "app/main_window.h"
 #include "app/pictures.h"
 #include "app/ui_call.h"
@@ -51,6 +52,10 @@ std::vector<std::string> further_parts_of(const QTreeWidgetItem* item) {
   const QByteArrayList all = item->data(file_list::kPath, kPartsRole).value<QByteArrayList>();
   for (qsizetype i = 1; i < all.size(); ++i) parts.push_back(all[i].toStdString());
   return parts;
+}
+
+std::string output_of(const QTreeWidgetItem* item) {
+  return item->data(file_list::kPath, kOutputRole).toByteArray().toStdString();
 }
 
 batch::RowId id_of(const QTreeWidgetItem* item) { return item->data(0, kIdRole).toULongLong(); }
@@ -110,10 +115,39 @@ void set_row_outcome(MainWindow& window, int row, const std::string& done_text, 
     QTreeWidgetItem* item = row_item(window, row);
     if (!item) return;
     item->setText(kDone, QString::fromStdString(done_text));
+    item->setData(0, file_list_rows::kRunningRole, QVariant());
     QString tip = QString::fromStdString(tooltip);
     if (const QString facts = item->data(0, file_list_rows::kFactsTipRole).toString(); !facts.isEmpty())
-      tip += QStringLiteral("\n") + facts;
+      tip = tip.isEmpty() ? facts : tip + QStringLiteral("\n") + facts;
     for (int column = 0; column < item->columnCount(); ++column) item->setToolTip(column, tip);
+  });
+  list_store::list_changed(window);
+}
+
+void set_row_output(MainWindow& window, int row, const std::string& output) {
+  run_on_ui([&] {
+    QTreeWidgetItem* item = row_item(window, row);
+    if (!item) return;
+    if (output.empty()) item->setData(kPath, file_list_rows::kOutputRole, QVariant());
+    else item->setData(kPath, file_list_rows::kOutputRole, QByteArray::fromStdString(output));
+  });
+  list_store::list_changed(window);
+}
+
+void set_row_running(MainWindow& window, int row, const std::string& output) {
+  run_on_ui([&] {
+    QTreeWidgetItem* item = row_item(window, row);
+    if (!item) return;
+    item->setData(0, file_list_rows::kRunningRole, true);
+    item->setData(kPath, file_list_rows::kOutputRole, QByteArray::fromStdString(output));
+  });
+  list_store::list_changed(window);
+}
+
+std::string row_output(MainWindow& window, int row) {
+  return run_on_ui([&] {
+    QTreeWidgetItem* item = row_item(window, row);
+    return item ? file_list_rows::output_of(item) : std::string();
   });
 }
 
@@ -160,6 +194,7 @@ void add_recording(MainWindow& window, const std::vector<std::string>& parts, in
     if (!list) return;
     list->insertTopLevelItem(std::clamp(position, 0, list->topLevelItemCount()), file_list_rows::make_row(facts));
   });
+  list_store::list_changed(window);
 }
 
 void add_input_files(MainWindow& window, const std::vector<std::string>& paths) {
@@ -191,6 +226,7 @@ void toggle_focused_tick(MainWindow& window) {
     if (!item || !item->isSelected()) return;
     file_list_rows::set_tick(item, file_list_rows::tick_of(item) == 0 ? 1 : 0);
   });
+  list_store::list_changed(window);
 }
 
 }  // namespace file_list

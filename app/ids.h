@@ -69,6 +69,8 @@ enum CommandId : int {
   kCmdPreset3gp = 32788,
   kCmdPresetIphone = 32789,
   kCmdAddFolder = 32790,       // "Add folder…"
+  kCmdRemoveRows = 32791,      // "Remove": the selected rows
+  kCmdRemoveFinished = 32792,  // "Remove finished": every "100 %" row
 };
 
 // Resource ids of the pictures.

@@ -7,6 +7,7 @@
 
 #include "app/commands.h"
 #include "app/ids.h"
+#include "app/list_store.h"
 #include "app/ui_call.h"
 #include "app/window_work.h"
 
@@ -69,6 +70,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (!saved_) {
     saved_ = true;
     save_choices(*this);
+    list_store::write_list(*this);
   }
   event->accept();
   emit closed();

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "app/commands.h"
+#include "app/file_list_menu.h"
 #include "app/folder_picker.h"
 #include "app/ids.h"
 #include "app/main_window.h"
@@ -73,6 +74,12 @@ void MainWindow::dispatch_command(int id) {
       return;
     case kCmdClearList:
       clear_file_list(*this);
+      return;
+    case kCmdRemoveRows:
+      remove_selected_rows(*this);
+      return;
+    case kCmdRemoveFinished:
+      remove_finished_rows(*this);
       return;
     case kCmdSelectAll:
       tick_all_rows(*this, true);

@@ -2,6 +2,7 @@
 // The input file list in the real main window (offscreen): its columns, the
 // ways files enter it, ticking and clearing.
 
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 
 #include "app/commands.h"
 #include "app/file_list.h"
+#include "app/file_list_menu.h"
 #include "app/folder_picker.h"
 #include "app/ids.h"
 #include "app/main_window.h"
@@ -223,6 +225,30 @@ TEST_F(FileList, DoubleClickWithoutFocusedSelectedRowChangesNothing) {
   ASSERT_EQ(list->currentItem(), list->topLevelItem(0));
   rows::toggle_focused_tick(*window);
   EXPECT_EQ(ticks(), (std::vector<int>{0, 0}));
+}
+
+// Delete and the context menu remove the selected rows; "Remove finished"
+// the converted ones; neither acts while the window is busy.
+TEST_F(FileList, RemoveSelectedAndFinishedRows) {
+  for (const char* name : {"d.mts", "c.mts", "b.mts", "a.mts"}) rows::add_input_file(*window, clip(name));
+  rows::set_row_text(*window, 1, rows::kDone, "100 %");
+  QAction* remove = window->action(app::kCmdRemoveRows);
+  EXPECT_EQ(remove->shortcut(), QKeySequence(QKeySequence::Delete));
+  const auto menu = app::row_menu(*window, list->topLevelItem(0));
+  EXPECT_TRUE(menu->actions().contains(remove));
+  EXPECT_TRUE(menu->actions().contains(window->action(app::kCmdRemoveFinished)));
+
+  list->topLevelItem(0)->setSelected(true);
+  list->topLevelItem(2)->setSelected(true);
+  window->set_busy(true);
+  EXPECT_FALSE(remove->isEnabled());
+  app::remove_selected_rows(*window);
+  EXPECT_EQ(rows::row_count(*window), 4);
+  window->set_busy(false);
+  remove->trigger();
+  EXPECT_EQ(titles(), (std::vector<std::string>{"b.mts", "d.mts"}));
+  window->action(app::kCmdRemoveFinished)->trigger();
+  EXPECT_EQ(titles(), (std::vector<std::string>{"d.mts"}));
 }
 
 TEST_F(FileList, ClearList) {
