@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QTreeWidget>
 
+#include <stdlib.h>
+
 #include <algorithm>
 
 #include "app/file_list_rows.h"
@@ -41,6 +43,8 @@ QTreeWidgetItem* make_row(const probe::FileFacts& facts) {
     for (const std::string& part : facts.parts) parts.append(QByteArray::fromStdString(part));
     item->setData(file_list::kPath, kPartsRole, QVariant::fromValue(parts));
   }
+  item->setData(file_list::kPath, kRealPathsRole,
+                QVariant::fromValue(real_paths(facts.parts.empty() ? std::vector<std::string>{facts.path} : facts.parts)));
   const QString tip = QString::fromStdString(facts.tooltip);
   item->setData(0, kFactsTipRole, tip);
   for (int column = 0; column <= file_list::kPath; ++column) item->setToolTip(column, tip);
@@ -52,6 +56,25 @@ std::vector<std::string> further_parts_of(const QTreeWidgetItem* item) {
   const QByteArrayList all = item->data(file_list::kPath, kPartsRole).value<QByteArrayList>();
   for (qsizetype i = 1; i < all.size(); ++i) parts.push_back(all[i].toStdString());
   return parts;
+}
+
+QByteArrayList real_paths(const std::vector<std::string>& parts) {
+  QByteArrayList real;
+  for (const std::string& part : parts) {
+    char* resolved = ::realpath(part.c_str(), nullptr);
+    real.append(QByteArray(resolved ? resolved : part.c_str()));
+    ::free(resolved);
+  }
+  return real;
+}
+
+bool listed(const QTreeWidget& list, const QByteArrayList& real) {
+  for (int row = 0; row < list.topLevelItemCount(); ++row) {
+    const QByteArrayList held = list.topLevelItem(row)->data(file_list::kPath, kRealPathsRole).value<QByteArrayList>();
+    for (const QByteArray& path : real)
+      if (held.contains(path)) return true;
+  }
+  return false;
 }
 
 std::string output_of(const QTreeWidgetItem* item) {
@@ -187,13 +210,22 @@ void add_recording(MainWindow& window, const std::vector<std::string>& parts, in
   // A file about to be inspected turns the preview black. Probing takes a
   // while and runs on the calling thread; only the finished row crosses to
   // the UI thread.
+  // A file already listed (by its real path) is not added again.
+  const QByteArrayList real = file_list_rows::real_paths(parts);
+  const auto already_listed = [&] {
+    QTreeWidget* list = list_of(window);
+    return !list || file_list_rows::listed(*list, real);
+  };
+  if (run_on_ui(already_listed)) return;
   if (const auto& clear = window.job_display().clear_preview) clear();
   const probe::FileFacts facts = probe::describe_recording(parts);
-  run_on_ui([&] {
+  const bool added = run_on_ui([&] {
+    if (already_listed()) return false;
     QTreeWidget* list = list_of(window);
-    if (!list) return;
     list->insertTopLevelItem(std::clamp(position, 0, list->topLevelItemCount()), file_list_rows::make_row(facts));
+    return true;
   });
+  if (!added) return;
   list_store::list_changed(window);
 }
 

@@ -59,11 +59,17 @@ class FileList : public ::testing::Test {
     fs::remove_all(dir);
   }
 
-  // A file of that name in the test folder: a link to a short real clip.
+  // A file of that name in the test folder: a short real clip under a real
+  // path of its own (a hard link, else a copy).
   std::string clip(const std::string& name) {
     fs::path p = dir / name;
-    if (!fs::exists(p)) fs::create_symlink(testsupport::avchd_clip(1.0), p);
+    if (!fs::exists(p)) link_clip(p);
     return p.string();
+  }
+  static void link_clip(const fs::path& p) {
+    std::error_code error;
+    fs::create_hard_link(testsupport::avchd_clip(1.0), p, error);
+    if (error) fs::copy_file(testsupport::avchd_clip(1.0), p);
   }
   std::vector<std::string> titles() {
     std::vector<std::string> out;
@@ -156,13 +162,15 @@ class FileList : public ::testing::Test {
   QTreeWidget* list = nullptr;
 };
 
-// Accepted endings only, newest on top, duplicates kept, each row complete.
+// Accepted endings only, newest on top, each row complete; a file already
+// listed, under its own name or through a link, is not listed again.
 TEST_F(FileList, AddedFilesEnterAtTheTop) {
-  for (const char* name : {"00001.MTS", "00002.m2ts", "movie.mpeg", "clip.Mpg", "movie.avi", "00001.MTS"})
-    rows::add_input_file(*window, clip(name));
-  EXPECT_EQ(titles(), (std::vector<std::string>{"00001.MTS", "clip.Mpg", "00002.m2ts", "00001.MTS"}));
-  EXPECT_EQ(ticks(), (std::vector<int>{0, 0, 0, 0}));
-  EXPECT_EQ(rows::row_text(*window, 0, rows::kPath), clip("00001.MTS"));
+  fs::create_symlink(clip("00001.MTS"), dir / "link.mts");
+  for (const char* name : {"00001.MTS", "00002.m2ts", "movie.mpeg", "clip.Mpg", "movie.avi", "00001.MTS", "link.mts"})
+    rows::add_input_file(*window, std::string(name) == "link.mts" ? (dir / name).string() : clip(name));
+  EXPECT_EQ(titles(), (std::vector<std::string>{"clip.Mpg", "00002.m2ts", "00001.MTS"}));
+  EXPECT_EQ(ticks(), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(rows::row_text(*window, 2, rows::kPath), clip("00001.MTS"));
   EXPECT_EQ(rows::row_text(*window, 0, rows::kDuration), "00:01");
   EXPECT_EQ(rows::row_text(*window, 0, rows::kDone), "0 %");
   EXPECT_EQ(rows::row_text(*window, 0, rows::kSettings).rfind("1920x1080 (", 0), 0u);
@@ -365,6 +373,10 @@ TEST_P(CardFolder, GoesInWithOneAction) {
     window->dispatch_command(app::kCmdAddFolder);
   }
   ASSERT_TRUE(apptest::pump_until([this] { return idle() && rows::row_count(*window) == 2; }, 60000));
+  // The same card a second time adds nothing.
+  drop({card.string()});
+  ASSERT_TRUE(apptest::pump_until([this] { return idle(); }, 60000));
+  EXPECT_EQ(rows::row_count(*window), 2);
   app::set_folder_picker({});
   EXPECT_EQ(titles(), (std::vector<std::string>{"00000.MTS (+2 parts)", "00003.MTS"}));
   EXPECT_EQ(rows::row_text(*window, 0, rows::kDuration), "00:06");
