@@ -17,6 +17,7 @@
 #include "app/commands.h"
 #include "app/ids.h"
 #include "app/main_window.h"
+#include "app/option_controls.h"
 #include "app/settings_file.h"
 #include "app/window_work.h"
 #include "presets/option_tables.h"
@@ -94,7 +95,17 @@ void restore_output_folder(MainWindow& window) {
   window.control(kIdBrowseFolder)->setEnabled(save_here);
 }
 
+// Whether the settings file holds any of the output choices.
+static bool any_choice_stored() {
+  for (std::string_view key : {"format", "size", "fps", "audiobitrate", "videobitrate", "aspect", "preset"})
+    if (!read_setting(kSection, key).empty()) return true;
+  return false;
+}
+
 void restore_choices(MainWindow& window) {
+  // Before anything was saved the controls show the preset the box names,
+  // so that the first conversion is what the box says.
+  const bool first_time = !any_choice_stored();
   for (std::string_view key : {"format", "size", "fps", "audiobitrate"}) restore_list(window, key);
 
   const std::string bitrate = read_setting(kSection, "videobitrate");
@@ -109,6 +120,7 @@ void restore_choices(MainWindow& window) {
   window.work().batch().set_preview(preview);
 
   restore_list(window, "preset");
+  if (first_time) apply_preset(window, window.control_as<QComboBox>(kIdPresetList)->currentIndex());
 
   // "Files at once" as stored; the default ("Auto") for anything else.
   auto* jobs = window.control_as<QComboBox>(kIdFilesAtOnceList);
