@@ -425,7 +425,7 @@ TEST_F(BatchWindow, OneAtATimeTheListStaysLockedAndNoRowShifts) {
     EXPECT_FALSE(window->action(id)->isEnabled()) << id;
   fs::copy_file(clip, dir / "in" / "d.mpg");
   app::add_paths(*window, {(dir / "in" / "d.mpg").string()});
-  ASSERT_EQ(rows::row_text(*window, 0, rows::kTitle), "d.mpg");
+  ASSERT_TRUE(apptest::pump_until([&] { return rows::row_text(*window, 0, rows::kTitle) == "d.mpg"; }));
   gate.open();
   wait_for_batch_end();
 

@@ -194,6 +194,7 @@ TEST_F(FileList, OddFilesAndPathsAreKeptWhole) {
   std::string long_path = (deep / "long.m2ts").string();
   ASSERT_GT(long_path.size(), 259u);
   drop({long_path});
+  ASSERT_TRUE(apptest::pump_until([this] { return idle(); }));
   ASSERT_EQ(rows::row_count(*window), 3);
   EXPECT_EQ(rows::row_text(*window, 1, rows::kPath), raw);
   EXPECT_EQ(rows::row_text(*window, 0, rows::kPath), long_path);
@@ -271,6 +272,7 @@ TEST_F(FileList, ClearList) {
 // disabled (the window is busy).
 TEST_F(FileList, DroppedFiles) {
   drop({clip("1.mts"), clip("2.m2ts"), clip("3.avi"), clip("4.MPG"), clip("5.mts")});
+  ASSERT_TRUE(apptest::pump_until([this] { return idle(); }));
   EXPECT_EQ(titles(), (std::vector<std::string>{"5.mts", "4.MPG", "2.m2ts", "1.mts"}));
   window->set_busy(true);
   drop({clip("6.mts")});
