@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,7 +96,9 @@ void MainWindow::dispatch_command(int id) {
 
 // The picked folder is stored at once, so it survives an abnormal end.
 void MainWindow::choose_output_folder() {
-  const std::string folder = pick_folder(this, QStringLiteral("Select the output directory: "));
+  const std::string folder =
+      pick_folder(this, QStringLiteral("Select the output directory: "),
+                  QFile::encodeName(control_as<QLineEdit>(kIdOutputFolder)->text()).toStdString());
   if (folder.empty()) return;
   control_as<QLineEdit>(kIdOutputFolder)->setText(QString::fromStdString(folder));
   write_setting("output", "path", folder);
