@@ -133,7 +133,8 @@ void BatchWindowAdapter::set_summary_text(const std::string& text) {
 // "Play" and "Open containing folder" need a file that is there: a
 // converted one, or a cancelled one with a part written.
 void BatchWindowAdapter::job_finished(batch::RowId row, const engine::JobOutcome& outcome, double) {
-  const bool playable = outcome.code == engine::kJobRan || (outcome.code == engine::kJobCancelled && outcome.bytes_written > 0);
+  const bool playable =
+      outcome.code == engine::kJobRan || (outcome.code == engine::kJobCancelled && outcome.bytes_written > 0);
   const std::string output = playable ? outcome.output_path : std::string();
   with_row(row, [&](MainWindow& w, int index) { file_list::set_row_output(w, index, output); });
 }
