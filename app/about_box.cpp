@@ -38,7 +38,8 @@ void show_about() {
       // A blank, then a no-break space, before the version.
       {7, 12, 92, 8, QStringLiteral("Clipmill ") + QChar(0x00A0) + QStringLiteral("V1.6")},
       {99, 12, 91, 8, QString::fromLatin1(kSiteAddress)},
-      {6, 32, 243, 8, QStringLiteral("This software uses libraries from the FFmpeg project under the LGPLv3")},
+      {6, 26, 243, 8, QStringLiteral("Clipmill is free software under the GPL-3.0-or-later")},
+      {6, 36, 243, 8, QStringLiteral("It uses the FFmpeg libraries, a GPL-2.0-or-later build")},
   };
   for (const AboutText& t : texts) {
     auto* label = new QLabel(t.text, &dialog);

@@ -48,14 +48,27 @@ void start_add_folders(MainWindow& window, std::vector<std::string> folders) {
                              window.idle_switch());
 }
 
+// Files are probed on the adding thread too, so a large drop does not
+// freeze the window; the window is busy meanwhile, as for a folder.
 void add_paths(MainWindow& window, const std::vector<std::string>& paths) {
   std::vector<std::string> files, folders;
   for (const std::string& path : paths) {
     struct stat info {};
     (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? folders : files).push_back(path);
   }
-  file_list::add_input_files(window, files);
-  start_add_folders(window, std::move(folders));
+  if (files.empty() && folders.empty()) return;
+  if (window.work().adding()) {
+    // Only a second start's hand-over can meet an adding still running.
+    file_list::add_input_files(window, files);
+    return;
+  }
+  window.set_busy(true);
+  window.work().start_adding(
+      [&window, files = std::move(files), folders = std::move(folders)] {
+        file_list::add_input_files(window, files);
+        add_folders(window, folders);
+      },
+      window.idle_switch());
 }
 
 void start_add_folder(MainWindow& window) {

@@ -38,7 +38,15 @@ std::vector<batch::RowId> BatchWindowAdapter::begin_batch() {
   std::vector<batch::RowId> rows;
   with_window([&](MainWindow& w) {
     rows = file_list::ticked_rows(w);
-    if (!rows.empty()) w.set_busy(true);
+    if (QLabel* part = w.status_part(1)) part->clear();
+    if (rows.empty()) return;
+    w.set_busy(true);
+    // Each batch starts clean: no row shows what an earlier batch did.
+    for (batch::RowId id : rows) {
+      const int index = file_list::row_of(w, id);
+      file_list::set_row_outcome(w, index, "Waiting", "");
+      file_list::set_row_output(w, index, "");
+    }
   });
   return rows;
 }
@@ -58,6 +66,10 @@ std::optional<batch::SourceRow> BatchWindowAdapter::source_row(batch::RowId row)
                                                   : probe::title_of(source->path);
   });
   return source;
+}
+
+void BatchWindowAdapter::row_started(batch::RowId row, const std::string& output) {
+  with_row(row, [&](MainWindow& w, int index) { file_list::set_row_running(w, index, output); });
 }
 
 void BatchWindowAdapter::scroll_to_row(batch::RowId row) {
@@ -86,7 +98,10 @@ int BatchWindowAdapter::files_at_once() {
 
 void BatchWindowAdapter::set_processing_text(const std::string& text) { set_label(kIdProcessingText, text); }
 void BatchWindowAdapter::set_percent_text(const std::string& text) { set_label(kIdPercentText, text); }
-void BatchWindowAdapter::set_statistics_text(const std::string& text) { set_label(kIdStatisticsText, text); }
+// Between files the line is empty, time left included.
+void BatchWindowAdapter::set_statistics_text(const std::string& text) {
+  set_label(kIdStatisticsText, text.empty() || time_left_.empty() ? text : text + ", " + time_left_);
+}
 
 void BatchWindowAdapter::set_progress_bar(int percent) {
   with_window([&](MainWindow& w) {
@@ -102,12 +117,26 @@ void BatchWindowAdapter::set_row_outcome(batch::RowId row, const std::string& do
   with_row(row, [&](MainWindow& w, int index) { file_list::set_row_outcome(w, index, done_text, tooltip); });
 }
 
+// Back to the text of a row that has not been converted.
+void BatchWindowAdapter::row_not_started(batch::RowId row) {
+  with_row(row, [&](MainWindow& w, int index) { file_list::set_row_outcome(w, index, "0 %", ""); });
+}
+
 void BatchWindowAdapter::set_summary_text(const std::string& text) {
   with_window([&](MainWindow& w) {
     if (QLabel* part = w.status_part(1)) part->setText(QString::fromStdString(text));
     // Someone who went elsewhere during a long batch hears that it is done.
     if (!w.isActiveWindow()) notify_desktop(text);
   });
+}
+
+// "Play" and "Open containing folder" need a file that is there: a
+// converted one, or a cancelled one with a part written.
+void BatchWindowAdapter::job_finished(batch::RowId row, const engine::JobOutcome& outcome, double) {
+  const bool playable =
+      outcome.code == engine::kJobRan || (outcome.code == engine::kJobCancelled && outcome.bytes_written > 0);
+  const std::string output = playable ? outcome.output_path : std::string();
+  with_row(row, [&](MainWindow& w, int index) { file_list::set_row_output(w, index, output); });
 }
 
 batch::JobDisplay BatchWindowAdapter::job_display() {

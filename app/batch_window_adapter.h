@@ -22,15 +22,19 @@ class BatchWindowAdapter : public batch::BatchWindow {
   void end_batch() override;
   std::optional<batch::SourceRow> source_row(batch::RowId row) override;
   void scroll_to_row(batch::RowId row) override;
+  void row_started(batch::RowId row, const std::string& output) override;
   presets::ConversionSettings read_settings() override;
   int files_at_once() override;
   void set_processing_text(const std::string& text) override;
   void set_percent_text(const std::string& text) override;
   void set_progress_bar(int percent) override;
   void set_statistics_text(const std::string& text) override;
+  void set_time_left_text(const std::string& text) override { time_left_ = text; }
   void set_done_text(batch::RowId row, const std::string& text) override;
   void set_row_outcome(batch::RowId row, const std::string& done_text, const std::string& tooltip) override;
+  void row_not_started(batch::RowId row) override;
   void set_summary_text(const std::string& text) override;
+  void job_finished(batch::RowId row, const engine::JobOutcome& outcome, double seconds) override;
   batch::JobDisplay job_display() override;
 
  private:
@@ -45,6 +49,7 @@ class BatchWindowAdapter : public batch::BatchWindow {
   void set_label(int id, const std::string& text);
 
   QPointer<MainWindow> window_;
+  std::string time_left_;  // shown after the next statistics text (the batch's thread)
 };
 
 }  // namespace app

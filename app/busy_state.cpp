@@ -15,7 +15,8 @@ namespace app {
 namespace {
 
 // Menu items that add to or change the list; greyed while busy.
-constexpr std::array kListCommands{kCmdAddFiles, kCmdAddFolder, kCmdClearList, kCmdSelectAll, kCmdUnselectAll};
+constexpr std::array kListCommands{kCmdAddFiles,   kCmdAddFolder,      kCmdRemoveRows, kCmdRemoveFinished,
+                                   kCmdClearList, kCmdSelectAll, kCmdUnselectAll};
 
 }  // namespace
 

@@ -16,8 +16,9 @@ void start_add_files(MainWindow& window);             // 32771, starts the open-
 void start_add_folder(MainWindow& window);            // 32790, the folder picker, then as below
 // Adds every accepted file below each folder on a thread of its own.
 void start_add_folders(MainWindow& window, std::vector<std::string> folders);
-// Dropped or named on the command line: files join the list at once (parts
-// of one recording joined), folders as start_add_folders adds them.
+// Dropped, named on the command line or handed over by a second start: the
+// files (parts of one recording joined), then every accepted file below each
+// folder, probed on the adding thread while the window is busy.
 void add_paths(MainWindow& window, const std::vector<std::string>& paths);
 void clear_file_list(MainWindow& window);             // 32774
 void tick_all_rows(MainWindow& window, bool ticked);  // 32775 / 32776

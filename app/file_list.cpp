@@ -4,10 +4,13 @@
 #include <QCheckBox>
 #include <QTreeWidget>
 
+#include <stdlib.h>
+
 #include <algorithm>
 
 #include "app/file_list_rows.h"
 #include "app/ids.h"
+#include "app/list_store.h"
 #include "app/main_window.h"
 #include "app/pictures.h"
 #include "app/ui_call.h"
@@ -40,6 +43,8 @@ QTreeWidgetItem* make_row(const probe::FileFacts& facts) {
     for (const std::string& part : facts.parts) parts.append(QByteArray::fromStdString(part));
     item->setData(file_list::kPath, kPartsRole, QVariant::fromValue(parts));
   }
+  item->setData(file_list::kPath, kRealPathsRole,
+                QVariant::fromValue(real_paths(facts.parts.empty() ? std::vector<std::string>{facts.path} : facts.parts)));
   const QString tip = QString::fromStdString(facts.tooltip);
   item->setData(0, kFactsTipRole, tip);
   for (int column = 0; column <= file_list::kPath; ++column) item->setToolTip(column, tip);
@@ -51,6 +56,29 @@ std::vector<std::string> further_parts_of(const QTreeWidgetItem* item) {
   const QByteArrayList all = item->data(file_list::kPath, kPartsRole).value<QByteArrayList>();
   for (qsizetype i = 1; i < all.size(); ++i) parts.push_back(all[i].toStdString());
   return parts;
+}
+
+QByteArrayList real_paths(const std::vector<std::string>& parts) {
+  QByteArrayList real;
+  for (const std::string& part : parts) {
+    char* resolved = ::realpath(part.c_str(), nullptr);
+    real.append(QByteArray(resolved ? resolved : part.c_str()));
+    ::free(resolved);
+  }
+  return real;
+}
+
+bool listed(const QTreeWidget& list, const QByteArrayList& real) {
+  for (int row = 0; row < list.topLevelItemCount(); ++row) {
+    const QByteArrayList held = list.topLevelItem(row)->data(file_list::kPath, kRealPathsRole).value<QByteArrayList>();
+    for (const QByteArray& path : real)
+      if (held.contains(path)) return true;
+  }
+  return false;
+}
+
+std::string output_of(const QTreeWidgetItem* item) {
+  return item->data(file_list::kPath, kOutputRole).toByteArray().toStdString();
 }
 
 batch::RowId id_of(const QTreeWidgetItem* item) { return item->data(0, kIdRole).toULongLong(); }
@@ -110,10 +138,39 @@ void set_row_outcome(MainWindow& window, int row, const std::string& done_text, 
     QTreeWidgetItem* item = row_item(window, row);
     if (!item) return;
     item->setText(kDone, QString::fromStdString(done_text));
+    item->setData(0, file_list_rows::kRunningRole, QVariant());
     QString tip = QString::fromStdString(tooltip);
     if (const QString facts = item->data(0, file_list_rows::kFactsTipRole).toString(); !facts.isEmpty())
-      tip += QStringLiteral("\n") + facts;
+      tip = tip.isEmpty() ? facts : tip + QStringLiteral("\n") + facts;
     for (int column = 0; column < item->columnCount(); ++column) item->setToolTip(column, tip);
+  });
+  list_store::list_changed(window);
+}
+
+void set_row_output(MainWindow& window, int row, const std::string& output) {
+  run_on_ui([&] {
+    QTreeWidgetItem* item = row_item(window, row);
+    if (!item) return;
+    if (output.empty()) item->setData(kPath, file_list_rows::kOutputRole, QVariant());
+    else item->setData(kPath, file_list_rows::kOutputRole, QByteArray::fromStdString(output));
+  });
+  list_store::list_changed(window);
+}
+
+void set_row_running(MainWindow& window, int row, const std::string& output) {
+  run_on_ui([&] {
+    QTreeWidgetItem* item = row_item(window, row);
+    if (!item) return;
+    item->setData(0, file_list_rows::kRunningRole, true);
+    item->setData(kPath, file_list_rows::kOutputRole, QByteArray::fromStdString(output));
+  });
+  list_store::list_changed(window);
+}
+
+std::string row_output(MainWindow& window, int row) {
+  return run_on_ui([&] {
+    QTreeWidgetItem* item = row_item(window, row);
+    return item ? file_list_rows::output_of(item) : std::string();
   });
 }
 
@@ -153,13 +210,23 @@ void add_recording(MainWindow& window, const std::vector<std::string>& parts, in
   // A file about to be inspected turns the preview black. Probing takes a
   // while and runs on the calling thread; only the finished row crosses to
   // the UI thread.
+  // A file already listed (by its real path) is not added again.
+  const QByteArrayList real = file_list_rows::real_paths(parts);
+  const auto already_listed = [&] {
+    QTreeWidget* list = list_of(window);
+    return !list || file_list_rows::listed(*list, real);
+  };
+  if (run_on_ui(already_listed)) return;
   if (const auto& clear = window.job_display().clear_preview) clear();
   const probe::FileFacts facts = probe::describe_recording(parts);
-  run_on_ui([&] {
+  const bool added = run_on_ui([&] {
+    if (already_listed()) return false;
     QTreeWidget* list = list_of(window);
-    if (!list) return;
     list->insertTopLevelItem(std::clamp(position, 0, list->topLevelItemCount()), file_list_rows::make_row(facts));
+    return true;
   });
+  if (!added) return;
+  list_store::list_changed(window);
 }
 
 void add_input_files(MainWindow& window, const std::vector<std::string>& paths) {
@@ -191,6 +258,7 @@ void toggle_focused_tick(MainWindow& window) {
     if (!item || !item->isSelected()) return;
     file_list_rows::set_tick(item, file_list_rows::tick_of(item) == 0 ? 1 : 0);
   });
+  list_store::list_changed(window);
 }
 
 }  // namespace file_list

@@ -30,6 +30,12 @@ void set_row_text(MainWindow& window, int row, int column, const std::string& te
 void scroll_to_row(MainWindow& window, int row);
 // The row's done text and, on every column, the tooltip that explains it.
 void set_row_outcome(MainWindow& window, int row, const std::string& done_text, const std::string& tooltip);
+// The file the row's last job left (converted, or cancelled with a part
+// written), which "Play" opens; empty: none.
+void set_row_output(MainWindow& window, int row, const std::string& output);
+std::string row_output(MainWindow& window, int row);
+// The row's job has started writing `output`.
+void set_row_running(MainWindow& window, int row, const std::string& output);
 // Accepts, probes and inserts one file at the top of the list; probing runs
 // on the calling thread.
 void add_input_file(MainWindow& window, const std::string& path);

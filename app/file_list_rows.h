@@ -23,6 +23,15 @@ inline constexpr int kPartsRole = Qt::UserRole + 2;
 inline constexpr int kFactsTipRole = Qt::UserRole + 3;
 // On column 0: the row's identity (batch::RowId), given when it is made.
 inline constexpr int kIdRole = Qt::UserRole + 4;
+// On column kPath: the output of the row's last job that left a playable
+// file (QByteArray, exact bytes); absent otherwise.
+inline constexpr int kOutputRole = Qt::UserRole + 5;
+// On column 0: true while the row's job runs (its output then names the
+// file being written).
+inline constexpr int kRunningRole = Qt::UserRole + 6;
+// On column kPath: the real paths of every part (QByteArrayList), by which
+// a file already listed is known.
+inline constexpr int kRealPathsRole = Qt::UserRole + 7;
 
 void set_tick(QTreeWidgetItem* item, int tick);
 int tick_of(const QTreeWidgetItem* item);
@@ -33,5 +42,12 @@ std::string text_of(const QTreeWidgetItem* item, int column);
 batch::RowId id_of(const QTreeWidgetItem* item);
 // The parts after the first of a joined row; none for one file.
 std::vector<std::string> further_parts_of(const QTreeWidgetItem* item);
+// The real path of each part (links and ".." resolved); a part that cannot
+// be resolved stands for itself.
+QByteArrayList real_paths(const std::vector<std::string>& parts);
+// Whether some row of `list` holds one of these real paths.
+bool listed(const QTreeWidget& list, const QByteArrayList& real);
+// The row's output file, empty when its last job left none.
+std::string output_of(const QTreeWidgetItem* item);
 
 }  // namespace app::file_list_rows

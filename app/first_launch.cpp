@@ -26,6 +26,11 @@ void desktop_opener(const std::string& address) {
 
 void set_url_opener(UrlOpener opener) { current_opener() = std::move(opener); }
 
+void open_address(const std::string& address) {
+  if (current_opener()) current_opener()(address);
+  else desktop_opener(address);
+}
+
 std::string first_launch_address(const std::string& dealio) {
   return std::string(kSiteAddress) + "/SetupSoft.php" + "?soft=ClipmillV1.6&dealio=" + dealio;
 }
@@ -34,8 +39,7 @@ void run_first_launch() {
   if (setting_as_int(read_setting(kSection, "firstlaunch")) != 0) return;
   const std::string dealio = read_setting(kSection, "dealio") == "True" ? "True" : "False";
   const std::string address = first_launch_address(dealio);
-  if (current_opener()) current_opener()(address);
-  else desktop_opener(address);
+  open_address(address);
   // Marked done even when no browser came up: the page is offered once.
   write_setting(kSection, "firstlaunch", "1");
 }

@@ -16,6 +16,8 @@ using UrlOpener = std::function<void(const std::string& address)>;
 
 // Replaces the opener (tests); an empty function restores the desktop's.
 void set_url_opener(UrlOpener opener);
+// Opens a web address or a file:// URL with the current opener.
+void open_address(const std::string& address);
 
 // The first-launch address for a "dealio" word ("True" or "False").
 std::string first_launch_address(const std::string& dealio);

@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace app {
 namespace {
@@ -12,11 +14,14 @@ FolderPicker& current_picker() {
   return picker;
 }
 
-// The system's folder dialog, starting at the top of the folder tree.
-std::string system_picker(QWidget* parent, const QString& prompt) {
+// The system's folder dialog, opening at `start` when that is a folder,
+// else at the user's videos folder.
+std::string system_picker(QWidget* parent, const QString& prompt, const std::string& start) {
+  QString folder = QFile::decodeName(QByteArray::fromStdString(start));
+  if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
   // The name as the file system spells it, which need not be UTF-8.
-  return QFile::encodeName(
-             QFileDialog::getExistingDirectory(parent, prompt, QStringLiteral("/"), QFileDialog::ShowDirsOnly))
+  return QFile::encodeName(QFileDialog::getExistingDirectory(parent, prompt, folder, QFileDialog::ShowDirsOnly))
       .toStdString();
 }
 
@@ -24,9 +29,9 @@ std::string system_picker(QWidget* parent, const QString& prompt) {
 
 void set_folder_picker(FolderPicker picker) { current_picker() = std::move(picker); }
 
-std::string pick_folder(QWidget* parent, const QString& prompt) {
+std::string pick_folder(QWidget* parent, const QString& prompt, const std::string& start) {
   const FolderPicker& picker = current_picker();
-  return picker ? picker(parent, prompt) : system_picker(parent, prompt);
+  return picker ? picker(parent, prompt) : system_picker(parent, prompt, start);
 }
 
 }  // namespace app

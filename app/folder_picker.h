@@ -17,6 +17,8 @@ using FolderPicker = std::function<std::string(QWidget* parent, const QString& p
 
 // Replaces the picker; an empty function restores the system's dialog.
 void set_folder_picker(FolderPicker picker);
-std::string pick_folder(QWidget* parent, const QString& prompt);
+// The system's dialog opens at `start` when that is a folder, else at the
+// user's videos folder.
+std::string pick_folder(QWidget* parent, const QString& prompt, const std::string& start = {});
 
 }  // namespace app

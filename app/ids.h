@@ -74,6 +74,8 @@ enum CommandId : int {
   kCmdPresetHevc1080p = 32793,
   kCmdPresetCopyMp4 = 32794,
   kCmdPresetCopyMkv = 32795,
+  kCmdRemoveRows = 32796,      // "Remove": the selected rows
+  kCmdRemoveFinished = 32797,  // "Remove finished": every "100 %" row
 };
 
 // Resource ids of the pictures.

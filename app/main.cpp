@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: skin, settings path, then the main window until it closes.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
@@ -8,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/preview_embed.h"
+#include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/window_work.h"
 #include "batch/memory_policy.h"
@@ -33,16 +37,28 @@ int main(int argc, char** argv) {
   // The skin must be in place before any window exists.
   app::apply_skin();
   app::build_settings_path();
-  app::MainWindow window;
-  QObject::connect(&window, &app::MainWindow::closed, &application, &QCoreApplication::quit);
-  window.show();
   // Files and folders named on the command line ("Open with" in a file
-  // manager) join the list as dropped ones do.
+  // manager) join the list as dropped ones do, in the window already
+  // running if there is one.
   const QStringList arguments = QApplication::arguments();
   std::vector<std::string> paths;
-  for (qsizetype i = 1; i < arguments.size(); ++i) paths.push_back(QFile::encodeName(arguments[i]).toStdString());
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    std::error_code error;
+    const std::filesystem::path path(QFile::encodeName(arguments[i]).toStdString());
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    paths.push_back(error ? path.string() : absolute.string());
+  }
+  const std::string socket = app::single_instance::socket_path();
+  const app::single_instance::Claim claim = app::single_instance::claim_or_hand(socket, paths);
+  if (claim.handed) return 0;
+  app::MainWindow window;
+  QObject::connect(&window, &app::MainWindow::closed, &application, &QCoreApplication::quit);
+  if (claim.listen_fd >= 0) app::single_instance::serve(window, claim.listen_fd);
+  window.show();
   app::add_paths(window, paths);
   const int code = QApplication::exec();
+  // The next start need not find and remove a stale socket.
+  if (claim.listen_fd >= 0) ::unlink(socket.c_str());
   // A conversion still running ends its current file properly first (for
   // at most 30 s); then the program ends without tearing anything down
   // under a thread that might still run.

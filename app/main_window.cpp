@@ -6,6 +6,8 @@
 
 #include "app/commands.h"
 #include "app/ids.h"
+#include "app/list_store.h"
+#include "app/ui_call.h"
 #include "app/window_work.h"
 
 namespace app {
@@ -55,6 +57,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (!saved_) {
     saved_ = true;
     save_choices(*this);
+    list_store::write_list(*this);
   }
   event->accept();
   emit closed();

@@ -95,7 +95,17 @@ void restore_output_folder(MainWindow& window) {
   window.control(kIdBrowseFolder)->setEnabled(save_here);
 }
 
+// Whether the settings file holds any of the output choices.
+static bool any_choice_stored() {
+  for (std::string_view key : {"format", "size", "fps", "audiobitrate", "videobitrate", "aspect", "preset"})
+    if (!read_setting(kSection, key).empty()) return true;
+  return false;
+}
+
 void restore_choices(MainWindow& window) {
+  // Before anything was saved the controls show the preset the box names,
+  // so that the first conversion is what the box says.
+  const bool first_time = !any_choice_stored();
   for (std::string_view key : {"format", "size", "fps", "audiobitrate"}) restore_list(window, key);
 
   const std::string bitrate = read_setting(kSection, "videobitrate");
@@ -110,6 +120,7 @@ void restore_choices(MainWindow& window) {
   window.work().batch().set_preview(preview);
 
   restore_list(window, "preset");
+  if (first_time) apply_preset(window, window.control_as<QComboBox>(kIdPresetList)->currentIndex());
   update_option_states(window);
 
   // "Files at once" as stored; the default ("Auto") for anything else.

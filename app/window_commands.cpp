@@ -5,11 +5,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app/commands.h"
+#include "app/file_list_menu.h"
 #include "app/folder_picker.h"
 #include "app/ids.h"
 #include "app/main_window.h"
@@ -75,6 +77,12 @@ void MainWindow::dispatch_command(int id) {
     case kCmdClearList:
       clear_file_list(*this);
       return;
+    case kCmdRemoveRows:
+      remove_selected_rows(*this);
+      return;
+    case kCmdRemoveFinished:
+      remove_finished_rows(*this);
+      return;
     case kCmdSelectAll:
       tick_all_rows(*this, true);
       return;
@@ -89,7 +97,9 @@ void MainWindow::dispatch_command(int id) {
 
 // The picked folder is stored at once, so it survives an abnormal end.
 void MainWindow::choose_output_folder() {
-  const std::string folder = pick_folder(this, QStringLiteral("Select the output directory: "));
+  const std::string folder =
+      pick_folder(this, QStringLiteral("Select the output directory: "),
+                  QFile::encodeName(control_as<QLineEdit>(kIdOutputFolder)->text()).toStdString());
   if (folder.empty()) return;
   control_as<QLineEdit>(kIdOutputFolder)->setText(QString::fromStdString(folder));
   write_setting("output", "path", folder);

@@ -46,7 +46,7 @@ constexpr std::array kControls{
     ControlSpec{kIdProcessingText, Kind::text, 279, 112, 105, 8, "Processing: "},
     ControlSpec{kIdPercentText, Kind::text_right, 399, 112, 23, 8, "0%"},
     ControlSpec{kIdProgressBar, Kind::progress, 265, 122, 157, 10, ""},
-    ControlSpec{kIdStatisticsText, Kind::text, 266, 132, 143, 10, ""},
+    ControlSpec{kIdStatisticsText, Kind::text, 266, 132, 156, 10, ""},
     ControlSpec{kIdOutputGroup, Kind::group, 7, 146, 249, 68, "Output directory"},
     ControlSpec{kIdSaveBesideSource, Kind::radio, 16, 163, 214, 10, "Save in the file's directory"},
     ControlSpec{kIdSaveHere, Kind::radio, 15, 181, 49, 12, "Save here: "},

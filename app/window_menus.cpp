@@ -19,6 +19,7 @@ namespace {
 struct MenuItem {
   int id;                       // 0: a separator
   const char* text = nullptr;   // null: a preset's menu caption
+  const char* keys = nullptr;   // the item's shortcut, shown in the menu
 };
 
 const char* caption_of(const MenuItem& item) {
@@ -35,8 +36,9 @@ struct MenuSpec {
 const std::array<MenuSpec, 4>& menus() {
   static const std::array<MenuSpec, 4> table{{
       {"&File",
-       {{kCmdAddFiles, "Add MTS/M2TS file"}, {kCmdAddFolder, "Add folder…"}, {kCmdClearList, "Clear List"},
-        {0, nullptr}, {kCmdQuit, "&Quit"}}},
+       {{kCmdAddFiles, "Add MTS/M2TS file", "Ctrl+O"}, {kCmdAddFolder, "Add folder…", "Ctrl+Shift+O"},
+        {kCmdRemoveRows, "Remove", "Del"}, {kCmdRemoveFinished, "Remove finished"}, {kCmdClearList, "Clear List"},
+        {0, nullptr}, {kCmdQuit, "&Quit", "Ctrl+Q"}}},
       {"Selection", {{kCmdSelectAll, "Select All"}, {kCmdUnselectAll, "Unselect All"}}},
       // The Presets menu's order and grouping; its captions come from the
       // preset table.
@@ -66,6 +68,7 @@ void MainWindow::build_menus() {
       action->setObjectName(QString::number(item.id));
       // Command ids go through dispatch_command, like the buttons'.
       action->setData(item.id);
+      if (item.keys) action->setShortcut(QKeySequence(QString::fromLatin1(item.keys)));
       actions_[item.id] = action;
     }
   }

@@ -17,6 +17,7 @@
 #include "batch/job_setup.h"
 #include "batch/outcome_text.h"
 #include "batch/progress_monitor.h"
+#include "batch/time_left.h"
 
 namespace batch {
 
@@ -45,7 +46,9 @@ struct Run {
   BatchWindow& window;
   const std::atomic<bool>& stop;
   std::vector<RowId> rows;                     // the ticked rows, top down
-  std::vector<int64_t> sizes;                  // their sources' bytes; several at once only
+  std::vector<int64_t> sizes;                  // their sources' bytes, measured as the batch began
+  int64_t unread = 0;                          // bytes of the rows not yet ended
+  TimeLeft time_left;
   size_t next = 0;                             // first row not yet taken
   std::vector<std::unique_ptr<JobSlot>> slots;
   bool one_at_a_time = true;
@@ -85,7 +88,10 @@ std::optional<RowJob> take_row(Run& run, engine::JobSpec& spec) {
     const size_t index = run.next++;
     const RowId id = run.rows[index];
     const std::optional<SourceRow> source = run.window.source_row(id);
-    if (!source) continue;
+    if (!source) {
+      run.unread -= run.sizes[index];
+      continue;
+    }
     run.window.scroll_to_row(id);
     RowJob job;
     job.row = id;
@@ -96,8 +102,9 @@ std::optional<RowJob> take_row(Run& run, engine::JobSpec& spec) {
     job.output = prepare_job(job.choices, source->path, source->title, spec, &run.reserved).lexically_normal();
     spec.further_parts = source->further_parts;
     job.spec = spec;
-    job.source_bytes = run.one_at_a_time ? 0 : run.sizes[index];
+    job.source_bytes = run.sizes[index];
     run.reserved.insert(job.output);
+    run.window.row_started(id, job.output.string());
     return job;
   }
   return std::nullopt;
@@ -125,6 +132,7 @@ bool collect_jobs(Run& run) {
     run.window.set_row_outcome(done.job.row, done_text(done.outcome), outcome_tooltip(done.outcome));
     run.window.job_finished(done.job.row, done.outcome, done.seconds);
     run.bytes.done += done.job.source_bytes;
+    run.unread -= done.job.source_bytes;
     run.reserved.erase(done.job.output);
     run.counts.add(done.outcome);
     run.any = true;
@@ -149,8 +157,15 @@ void show_running(Run& run) {
 void show_jobs(Run& run) {
   std::vector<JobProgress> jobs;
   const uint32_t now = millisecond_tick();
-  for (const auto& slot : run.slots)
-    if (slot->busy()) jobs.push_back(slot->progress(now));
+  int64_t unread = run.unread;
+  for (const auto& slot : run.slots) {
+    if (!slot->busy()) continue;
+    jobs.push_back(slot->progress(now));
+    unread -= std::min(jobs.back().position, jobs.back().source_bytes);
+  }
+  run.time_left.update(jobs, unread,
+                       std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count());
+  run.window.set_time_left_text(time_left_text(run.time_left.seconds()));
   show_progress(run.window, jobs, run.one_at_a_time, run.bytes);
 }
 
@@ -181,13 +196,12 @@ int Batch::run(BatchWindow& window) {
   // Each job's encoder gets its share of the cores, so that files times
   // encoder threads stays near the core count (0: every core, one file).
   spec_.thread_share = run.one_at_a_time ? 0 : std::max(1, core_count() / static_cast<int>(jobs));
-  if (!run.one_at_a_time) {
-    for (RowId id : run.rows) {
-      const std::optional<SourceRow> source = window.source_row(id);
-      run.sizes.push_back(source ? source_bytes(*source) : 0);
-      run.bytes.total += run.sizes.back();
-    }
+  for (RowId id : run.rows) {
+    const std::optional<SourceRow> source = window.source_row(id);
+    run.sizes.push_back(source ? source_bytes(*source) : 0);
+    run.bytes.total += run.sizes.back();
   }
+  run.unread = run.bytes.total;
   const JobDisplay display = window.job_display();
   while (carry_overs_.size() < jobs) carry_overs_.push_back(std::make_unique<engine::CarryOver>());
   for (size_t i = 0; i < jobs; ++i)
@@ -208,8 +222,14 @@ int Batch::run(BatchWindow& window) {
     if (wait_for_display(run, due)) show_jobs(run);
   }
 
+  // The rows a Cancel kept from starting, as far as they are still listed.
+  for (size_t i = run.next; i < run.rows.size(); ++i) {
+    if (!window.source_row(run.rows[i])) continue;
+    window.row_not_started(run.rows[i]);
+    ++run.counts.not_started;
+  }
   window.end_batch();
-  if (run.any) window.set_summary_text(summary_text(run.counts));
+  if (run.any || run.counts.not_started > 0) window.set_summary_text(summary_text(run.counts));
   return 0;
 }
 

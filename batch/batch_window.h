@@ -53,6 +53,8 @@ class BatchWindow {
   // when the row has left the list.
   virtual std::optional<SourceRow> source_row(RowId row) = 0;
   virtual void scroll_to_row(RowId row) = 0;
+  // The row's job is about to write `output`.
+  virtual void row_started(RowId /*row*/, const std::string& /*output*/) {}
   // The user's choices as the controls show them now.
   virtual presets::ConversionSettings read_settings() = 0;
   // "Files at once": 1, 2, ... or 0 for "Auto". Read once per batch.
@@ -64,9 +66,14 @@ class BatchWindow {
   virtual void set_percent_text(const std::string& text) = 0;      // control 1005
   virtual void set_progress_bar(int percent) = 0;                  // control 1002, 0..100
   virtual void set_statistics_text(const std::string& text) = 0;   // control 1006
+  // The batch's time left ("Time left: 3:20"), given before each statistics
+  // text it goes with.
+  virtual void set_time_left_text(const std::string& /*text*/) {}
   virtual void set_done_text(RowId row, const std::string& text) = 0;
   // The row's outcome once its job ended: done column and tooltip.
   virtual void set_row_outcome(RowId row, const std::string& done_text, const std::string& tooltip) = 0;
+  // A ticked row that a Cancel kept from starting, once the batch ended.
+  virtual void row_not_started(RowId /*row*/) {}
   // The status bar's middle part: what the batch did, once it ended.
   virtual void set_summary_text(const std::string& text) = 0;
   // Every finished job, with its whole outcome and its time in seconds, after

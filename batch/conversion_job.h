@@ -48,7 +48,7 @@ struct RowJob {
   std::filesystem::path output;         // its output's name, held until the job ends
   presets::ConversionSettings choices;  // as read when the row was taken
   engine::JobSpec spec;
-  int64_t source_bytes = 0;             // measured when the batch began; 0 one file at a time
+  int64_t source_bytes = 0;             // measured when the batch began
 };
 
 struct FinishedJob {

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 extern "C" {
 #include <libavutil/error.h>
@@ -121,9 +122,16 @@ void BatchCounts::add(const JobOutcome& outcome) {
 }
 
 std::string summary_text(const BatchCounts& counts) {
-  std::string text = std::to_string(counts.converted) + " converted";
-  if (counts.failed) text += ", " + std::to_string(counts.failed) + " failed";
-  if (counts.cancelled) text += ", " + std::to_string(counts.cancelled) + " cancelled";
+  std::string text;
+  const std::pair<int, const char*> parts[] = {{counts.converted, " converted"},
+                                               {counts.failed, " failed"},
+                                               {counts.cancelled, " cancelled"},
+                                               {counts.not_started, " not started"}};
+  for (const auto& [count, word] : parts) {
+    if (count == 0) continue;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(count) + word;
+  }
   return text;
 }
 

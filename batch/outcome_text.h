@@ -28,10 +28,11 @@ std::string outcome_tooltip(const JobOutcome& outcome);
 
 struct BatchCounts {
   int converted = 0, failed = 0, cancelled = 0;
+  int not_started = 0;  // ticked rows a Cancel kept from starting
   void add(const JobOutcome& outcome);
 };
-// "12 converted, 1 failed, 1 cancelled"; parts that are zero are left out,
-// except the converted count.
+// "12 converted, 1 failed, 1 cancelled, 4 not started"; parts that are zero
+// are left out.
 std::string summary_text(const BatchCounts& counts);
 
 }  // namespace batch

@@ -44,11 +44,20 @@ FileFacts describe_file(const std::string& path) {
   facts.title = title_of(path);
   facts.path = path;
   facts.done = "0 %";
-  facts.duration = duration_text(probe_duration(path));
+  const int seconds = probe_duration(path);
+  facts.duration = duration_text(seconds);
   VideoFacts video;
   const bool regular = is_regular_file(path);
   if (regular) video = read_video_facts(path);
-  facts.settings = settings_text(video.width, video.height, video.bit_rate);
+  // Transport streams give no stream bit rate: the file's overall rate
+  // (its size over its duration) is the figure that means something.
+  std::string bit_rate = video.bit_rate;
+  std::error_code ec;
+  if (regular && bit_rate.empty() && seconds > 0) {
+    if (const auto size = std::filesystem::file_size(path, ec); !ec)
+      bit_rate = std::to_string(static_cast<int64_t>(size) * 8 / seconds);
+  }
+  facts.settings = settings_text(video.width, video.height, bit_rate);
   if (const auto when = regular ? recording_time(path, video.recorded_date) : std::nullopt)
     facts.tooltip = recording_time_text(*when);
   return facts;

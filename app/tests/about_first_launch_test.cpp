@@ -75,7 +75,7 @@ TEST_P(AboutBox, ShowsItsTextsAndClosesLeavingTheWindowUsable) {
   EXPECT_TRUE(texts.contains(QStringLiteral("Clipmill \u00A0V1.6")));
   EXPECT_TRUE(texts.contains(QStringLiteral("http://www.clipmill.example")));
   EXPECT_TRUE(
-      texts.contains(QStringLiteral("This software uses libraries from the FFmpeg project under the LGPLv3")));
+      texts.contains(QStringLiteral("It uses the FFmpeg libraries, a GPL-2.0-or-later build")));
   EXPECT_TRUE(ok_default);
   EXPECT_FALSE(blocks_others) << "the main window stays usable behind the box";
   EXPECT_TRUE(window.isVisible());

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@
 
 #include "app/commands.h"
 #include "app/file_list.h"
+#include "app/file_list_menu.h"
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/tests/app_test_env.h"
@@ -237,6 +239,14 @@ TEST_F(BatchWindow, TwoCamcorderClipsWithAPresetGiveTwoValidFiles) {
   }
   expect_status_reset_and_idle();
   EXPECT_TRUE(window->control(app::kIdBrowseFolder)->isEnabled());  // "Save here: " stays chosen
+
+  // A converted row plays its output and shows its folder.
+  apptest::opened_addresses().clear();
+  const auto menu = app::row_menu(*window, window->control_as<QTreeWidget>(app::kIdFileList)->topLevelItem(0));
+  for (QAction* action : menu->actions())
+    if (action->text() == "Play" || action->text() == "Open containing folder") action->trigger();
+  const std::string out = QUrl::fromLocalFile(QString::fromStdString((dir / "out").string())).toString().toStdString();
+  EXPECT_EQ(apptest::opened_addresses(), (std::vector<std::string>{out + "/second.flv", out}));
 }
 
 TEST_F(BatchWindow, UntickedMiddleRowIsSkippedWithItsTextsUntouched) {
@@ -301,8 +311,22 @@ TEST_F(BatchWindow, RowsTellEachOutcomeAndCancelConvertsNoFurtherRow) {
   EXPECT_EQ(rows::row_text(*window, 2, rows::kDone), "Cancelled");
   EXPECT_EQ(rows::row_text(*window, 3, rows::kDone), "0 %");
   EXPECT_EQ(tip(3).rfind("Modified: ", 0), 0u) << tip(3);  // the file's facts, no outcome
-  EXPECT_EQ(window->status_part(1)->text().toStdString(), "1 converted, 1 failed, 1 cancelled");
+  EXPECT_EQ(window->status_part(1)->text().toStdString(), "1 converted, 1 failed, 1 cancelled, 1 not started");
   expect_status_reset_and_idle();
+
+  // The next batch starts clean: rows waiting show no earlier outcome, and
+  // the summary is gone until it ends; Clear List takes it too.
+  convert_until_held_in("one.mpg");
+  EXPECT_EQ(window->status_part(1)->text().toStdString(), "");
+  EXPECT_TRUE(apptest::pump_until([&] { return text(app::kIdStatisticsText).find(", Time left: ") != std::string::npos; }));
+  for (int row = 1; row < 4; ++row) EXPECT_EQ(rows::row_text(*window, row, rows::kDone), "Waiting") << row;
+  EXPECT_EQ(tip(1).rfind("Modified: ", 0), 0u) << tip(1);
+  window->control_as<QPushButton>(app::kIdCancel)->click();
+  gate.open();
+  wait_for_batch_end();
+  EXPECT_EQ(window->status_part(1)->text().toStdString(), "1 cancelled, 3 not started");
+  window->dispatch_command(app::kCmdClearList);
+  EXPECT_EQ(window->status_part(1)->text().toStdString(), "");
 }
 
 // Two files at once: Cancel ends both running files properly (an MP4 is
@@ -333,7 +357,7 @@ TEST_F(BatchWindow, CancelDuringTwoAtOnceLeavesTwoCompleteFilesAndNoMore) {
   EXPECT_EQ(list->topLevelItem(0)->toolTip(0).toStdString().find("clip.mp4") != std::string::npos, true);
   for (int row : {0, 1}) EXPECT_EQ(rows::row_text(*window, row, rows::kDone), "Cancelled");
   for (int row : {2, 3}) EXPECT_EQ(rows::row_text(*window, row, rows::kDone), "0 %");
-  EXPECT_EQ(window->status_part(1)->text().toStdString(), "0 converted, 2 cancelled");
+  EXPECT_EQ(window->status_part(1)->text().toStdString(), "2 cancelled, 2 not started");
   expect_status_reset_and_idle();
 }
 
@@ -348,7 +372,8 @@ TEST_F(BatchWindow, CancelRightAfterConvertStopsTheBatch) {
   window->dispatch_command(app::kIdCancel);
   wait_for_batch_end();
   EXPECT_TRUE(outputs().empty());
-  for (int row = 0; row < 2; ++row) EXPECT_NE(rows::row_text(*window, row, rows::kDone), "100 %");
+  for (int row = 0; row < 2; ++row) EXPECT_EQ(rows::row_text(*window, row, rows::kDone), "0 %");
+  EXPECT_EQ(window->status_part(1)->text().toStdString(), "2 not started");
 }
 
 TEST_F(BatchWindow, ConvertWithNothingTickedDoesNothing) {
@@ -415,7 +440,7 @@ TEST_F(BatchWindow, OneAtATimeTheListStaysLockedAndNoRowShifts) {
     EXPECT_FALSE(window->action(id)->isEnabled()) << id;
   fs::copy_file(clip, dir / "in" / "d.mpg");
   app::add_paths(*window, {(dir / "in" / "d.mpg").string()});
-  ASSERT_EQ(rows::row_text(*window, 0, rows::kTitle), "d.mpg");
+  ASSERT_TRUE(apptest::pump_until([&] { return rows::row_text(*window, 0, rows::kTitle) == "d.mpg"; }));
   gate.open();
   wait_for_batch_end();
 

@@ -2,6 +2,7 @@
 // The input file list in the real main window (offscreen): its columns, the
 // ways files enter it, ticking and clearing.
 
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 
 #include "app/commands.h"
 #include "app/file_list.h"
+#include "app/file_list_menu.h"
 #include "app/folder_picker.h"
 #include "app/ids.h"
 #include "app/main_window.h"
@@ -57,11 +59,17 @@ class FileList : public ::testing::Test {
     fs::remove_all(dir);
   }
 
-  // A file of that name in the test folder: a link to a short real clip.
+  // A file of that name in the test folder: a short real clip under a real
+  // path of its own (a hard link, else a copy).
   std::string clip(const std::string& name) {
     fs::path p = dir / name;
-    if (!fs::exists(p)) fs::create_symlink(testsupport::avchd_clip(1.0), p);
+    if (!fs::exists(p)) link_clip(p);
     return p.string();
+  }
+  static void link_clip(const fs::path& p) {
+    std::error_code error;
+    fs::create_hard_link(testsupport::avchd_clip(1.0), p, error);
+    if (error) fs::copy_file(testsupport::avchd_clip(1.0), p);
   }
   std::vector<std::string> titles() {
     std::vector<std::string> out;
@@ -154,13 +162,15 @@ class FileList : public ::testing::Test {
   QTreeWidget* list = nullptr;
 };
 
-// Accepted endings only, newest on top, duplicates kept, each row complete.
+// Accepted endings only, newest on top, each row complete; a file already
+// listed, under its own name or through a link, is not listed again.
 TEST_F(FileList, AddedFilesEnterAtTheTop) {
-  for (const char* name : {"00001.MTS", "00002.m2ts", "movie.mpeg", "clip.Mpg", "movie.avi", "00001.MTS"})
-    rows::add_input_file(*window, clip(name));
-  EXPECT_EQ(titles(), (std::vector<std::string>{"00001.MTS", "clip.Mpg", "00002.m2ts", "00001.MTS"}));
-  EXPECT_EQ(ticks(), (std::vector<int>{0, 0, 0, 0}));
-  EXPECT_EQ(rows::row_text(*window, 0, rows::kPath), clip("00001.MTS"));
+  fs::create_symlink(clip("00001.MTS"), dir / "link.mts");
+  for (const char* name : {"00001.MTS", "00002.m2ts", "movie.mpeg", "clip.Mpg", "movie.avi", "00001.MTS", "link.mts"})
+    rows::add_input_file(*window, std::string(name) == "link.mts" ? (dir / name).string() : clip(name));
+  EXPECT_EQ(titles(), (std::vector<std::string>{"clip.Mpg", "00002.m2ts", "00001.MTS"}));
+  EXPECT_EQ(ticks(), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(rows::row_text(*window, 2, rows::kPath), clip("00001.MTS"));
   EXPECT_EQ(rows::row_text(*window, 0, rows::kDuration), "00:01");
   EXPECT_EQ(rows::row_text(*window, 0, rows::kDone), "0 %");
   EXPECT_EQ(rows::row_text(*window, 0, rows::kSettings).rfind("1920x1080 (", 0), 0u);
@@ -184,6 +194,7 @@ TEST_F(FileList, OddFilesAndPathsAreKeptWhole) {
   std::string long_path = (deep / "long.m2ts").string();
   ASSERT_GT(long_path.size(), 259u);
   drop({long_path});
+  ASSERT_TRUE(apptest::pump_until([this] { return idle(); }));
   ASSERT_EQ(rows::row_count(*window), 3);
   EXPECT_EQ(rows::row_text(*window, 1, rows::kPath), raw);
   EXPECT_EQ(rows::row_text(*window, 0, rows::kPath), long_path);
@@ -225,6 +236,30 @@ TEST_F(FileList, DoubleClickWithoutFocusedSelectedRowChangesNothing) {
   EXPECT_EQ(ticks(), (std::vector<int>{0, 0}));
 }
 
+// Delete and the context menu remove the selected rows; "Remove finished"
+// the converted ones; neither acts while the window is busy.
+TEST_F(FileList, RemoveSelectedAndFinishedRows) {
+  for (const char* name : {"d.mts", "c.mts", "b.mts", "a.mts"}) rows::add_input_file(*window, clip(name));
+  rows::set_row_text(*window, 1, rows::kDone, "100 %");
+  QAction* remove = window->action(app::kCmdRemoveRows);
+  EXPECT_EQ(remove->shortcut(), QKeySequence(QKeySequence::Delete));
+  const auto menu = app::row_menu(*window, list->topLevelItem(0));
+  EXPECT_TRUE(menu->actions().contains(remove));
+  EXPECT_TRUE(menu->actions().contains(window->action(app::kCmdRemoveFinished)));
+
+  list->topLevelItem(0)->setSelected(true);
+  list->topLevelItem(2)->setSelected(true);
+  window->set_busy(true);
+  EXPECT_FALSE(remove->isEnabled());
+  app::remove_selected_rows(*window);
+  EXPECT_EQ(rows::row_count(*window), 4);
+  window->set_busy(false);
+  remove->trigger();
+  EXPECT_EQ(titles(), (std::vector<std::string>{"b.mts", "d.mts"}));
+  window->action(app::kCmdRemoveFinished)->trigger();
+  EXPECT_EQ(titles(), (std::vector<std::string>{"d.mts"}));
+}
+
 TEST_F(FileList, ClearList) {
   window->dispatch_command(app::kCmdClearList);
   EXPECT_EQ(rows::row_count(*window), 0);
@@ -237,6 +272,7 @@ TEST_F(FileList, ClearList) {
 // disabled (the window is busy).
 TEST_F(FileList, DroppedFiles) {
   drop({clip("1.mts"), clip("2.m2ts"), clip("3.avi"), clip("4.MPG"), clip("5.mts")});
+  ASSERT_TRUE(apptest::pump_until([this] { return idle(); }));
   EXPECT_EQ(titles(), (std::vector<std::string>{"5.mts", "4.MPG", "2.m2ts", "1.mts"}));
   window->set_busy(true);
   drop({clip("6.mts")});
@@ -339,6 +375,10 @@ TEST_P(CardFolder, GoesInWithOneAction) {
     window->dispatch_command(app::kCmdAddFolder);
   }
   ASSERT_TRUE(apptest::pump_until([this] { return idle() && rows::row_count(*window) == 2; }, 60000));
+  // The same card a second time adds nothing.
+  drop({card.string()});
+  ASSERT_TRUE(apptest::pump_until([this] { return idle(); }, 60000));
+  EXPECT_EQ(rows::row_count(*window), 2);
   app::set_folder_picker({});
   EXPECT_EQ(titles(), (std::vector<std::string>{"00000.MTS (+2 parts)", "00003.MTS"}));
   EXPECT_EQ(rows::row_text(*window, 0, rows::kDuration), "00:06");

@@ -28,6 +28,8 @@ std::vector<fs::path>& made_homes() {
 
 void use_config_home(const fs::path& home) {
   ::setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+  // The kept input list lives beside it, never in the user's state folder.
+  ::setenv("XDG_STATE_HOME", (home / "state").c_str(), 1);
   app::build_settings_path();
 }
 

@@ -49,7 +49,7 @@ class PresetsWindow : public ::testing::Test {
   std::unique_ptr<MainWindow> window;
 };
 
-TEST_F(PresetsWindow, ListsHoldTheTablesAndStartAtTheirDefaultsUnapplied) {
+TEST_F(PresetsWindow, ListsHoldTheTablesAndStartAtTheShownPreset) {
   const std::pair<int, const presets::OptionList*> lists[] = {
       {app::kIdFormatList, &presets::format_list()}, {app::kIdSizeList, &presets::size_list()},
       {app::kIdAspectList, &presets::aspect_list()}, {app::kIdFpsList, &presets::fps_list()},
@@ -59,8 +59,9 @@ TEST_F(PresetsWindow, ListsHoldTheTablesAndStartAtTheirDefaultsUnapplied) {
     for (int i = 0; i < list(id)->count(); ++i)
       EXPECT_EQ(list(id)->itemText(i).toStdString(), table->entries[i]) << id << " " << i;
   }
-  // The MPEG2 HD preset has 25 and 256: it is shown but not applied.
-  EXPECT_EQ(all_shown(), (Shown{"MPG2", "1280x720", "16/9", "24", "9000", "224", "MPEG2 HD"}));
+  // With no choice stored, the controls take the values of the preset the
+  // box shows (MPEG2 HD: 25 and 256, where the lists' defaults are 24 and 224).
+  EXPECT_EQ(all_shown(), (Shown{"MPG2", "1280x720", "16/9", "25", "9000", "256", "MPEG2 HD"}));
 }
 
 TEST_F(PresetsWindow, DvdAnd3gpPresetsFromTheList) {

@@ -68,9 +68,9 @@ TEST_F(Window, OpensWithDesignedTextsAndStates) {
   const std::pair<int, const char*> texts[] = {
       {kIdProcessingText, "Processing: "}, {kIdPercentText, "0%"}, {kIdStatisticsText, ""},
       {kIdOutputGroup, "Output directory"}, {kIdFormatGroup, "Output Format"}, {kIdKbpsLabel, "KBps"},
-      // The lists' defaults, not the MPEG2 HD preset's values.
-      {kIdFormatList, "MPG2"}, {kIdSizeList, "1280x720"}, {kIdAspectList, "16/9"}, {kIdFpsList, "24"},
-      {kIdAudioBitrateList, "224"}, {kIdVideoBitrate, "9000"}, {kIdPresetList, "MPEG2 HD"},
+      // With no choice stored, the values of the preset the box shows.
+      {kIdFormatList, "MPG2"}, {kIdSizeList, "1280x720"}, {kIdAspectList, "16/9"}, {kIdFpsList, "25"},
+      {kIdAudioBitrateList, "256"}, {kIdVideoBitrate, "9000"}, {kIdPresetList, "MPEG2 HD"},
   };
   for (auto [id, expected] : texts) EXPECT_EQ(text(id), QString::fromUtf8(expected)) << "control " << id;
   EXPECT_EQ(text(kIdOutputFolder), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation));

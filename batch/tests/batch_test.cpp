@@ -146,7 +146,7 @@ TEST_F(BatchRun, NothingTickedOrCancelledBeforehandConvertsNothing) {
   EXPECT_EQ(window.settings_reads, 0);
   EXPECT_FALSE(fs::exists(dir / "alpha.avi"));
   EXPECT_EQ(window.rows[0].done, "0 %");
-  EXPECT_EQ(window.summary, "");
+  EXPECT_EQ(window.summary, "1 not started");
 }
 
 TEST_F(BatchRun, AFailingRowDoesNotStopTheBatch) {

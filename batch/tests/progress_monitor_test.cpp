@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/tests/recording_window.h"
+#include "batch/time_left.h"
 
 namespace batch {
 namespace {
@@ -73,6 +74,30 @@ TEST(StatusArea, OneUpdateFromTheRunningJobs) {
   EXPECT_EQ(window.processing, "Processing: 2 files");
   show_processing(window, titles, shown);
   EXPECT_EQ(window.processing_history.size(), 2u);  // written only when it changes
+}
+
+// Two jobs reading 1 MB/s each with 10 MB still unread: about 5 s left,
+// known only once a second has been measured; a stall brings it up gently.
+TEST(TimeLeftEstimate, RestOverTheRunningJobsRateSmoothed) {
+  TimeLeft left;
+  EXPECT_EQ(time_left_text(left.seconds()), "Time left: \u2014");
+  for (int tick = 0; tick <= 20; ++tick) {
+    const double t = tick * 0.1;
+    const JobProgress jobs[] = {{1, static_cast<int64_t>(t * 1e6), 0, 0, 0, t},
+                                {2, static_cast<int64_t>(t * 1e6), 0, 0, 0, t}};
+    left.update(jobs, 10'000'000, t);
+    if (tick < 10) {
+      EXPECT_FALSE(left.seconds()) << tick;
+    }
+  }
+  ASSERT_TRUE(left.seconds());
+  EXPECT_NEAR(*left.seconds(), 5.0, 0.1);
+  const JobProgress stalled[] = {{1, 2'000'000, 0, 0, 0, 3.0}, {2, 2'000'000, 0, 0, 0, 3.0}};
+  left.update(stalled, 10'000'000, 3.0);
+  EXPECT_NEAR(*left.seconds(), 6.25, 0.1);  // the rate falls by a fifth, not to 0
+
+  EXPECT_EQ(time_left_text(200.0), "Time left: 3:20");
+  EXPECT_EQ(time_left_text(3725.4), "Time left: 1:02:05");
 }
 
 }  // namespace

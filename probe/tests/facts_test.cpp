@@ -56,6 +56,14 @@ INSTANTIATE_TEST_SUITE_P(Files, CorpusFacts,
                                            "m3undle_h264_video_only.m2ts",
                                            "filescraper_truncated_mid_packet.m2ts"));
 
+// A camcorder stream without a stream bit rate shows the file's overall rate.
+TEST(Facts, TransportStreamShowsItsOverallRate) {
+  const fs::path file = testsupport::corpus_dir() / "filetype_panasonic_1080i_ac3_raw188.mts";
+  if (!fs::exists(file)) GTEST_SKIP() << "no corpus";
+  const probe::FileFacts f = probe::describe_file(file.string());
+  EXPECT_EQ(f.settings.find("(0 MBps)"), std::string::npos) << f.settings;
+}
+
 TEST(Facts, FileWithoutVideoShowsNoSize) {
   fs::path dir = testsupport::corpus_dir();
   if (dir.empty()) GTEST_SKIP() << "no corpus";
