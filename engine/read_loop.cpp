@@ -110,6 +110,18 @@ void repair_timestamps(AVFormatContext* input, int64_t& offset, InputFileState& 
     packet->dts = packet->pts;
   if (packet->dts != AV_NOPTS_VALUE) packet->dts += av_rescale_q(offset, AV_TIME_BASE_Q, tb);
   if (packet->pts != AV_NOPTS_VALUE) packet->pts += av_rescale_q(offset, AV_TIME_BASE_Q, tb);
+  // A decoding and a presentation time further apart than a jump cannot
+  // both be right (a picture waits a few frames at most): the one further
+  // from the stream's clock is damaged and takes the other's value, so that
+  // it moves neither the stream's offset nor the output's end.
+  if (packet->dts != AV_NOPTS_VALUE && packet->pts != AV_NOPTS_VALUE && ist.next_pts != AV_NOPTS_VALUE) {
+    const int64_t pts_us = av_rescale_q(packet->pts, tb, AV_TIME_BASE_Q);
+    const int64_t decode_us = av_rescale_q(packet->dts, tb, AV_TIME_BASE_Q);
+    if (std::llabs(pts_us - decode_us) > kJumpLimitMicroseconds) {
+      if (std::llabs(pts_us - ist.next_pts) < std::llabs(decode_us - ist.next_pts)) packet->dts = packet->pts;
+      else packet->pts = packet->dts;
+    }
+  }
 
   if (packet->dts == AV_NOPTS_VALUE || !(input->iformat->flags & AVFMT_TS_DISCONT)) return;
   const int64_t dts_us = av_rescale_q(packet->dts, tb, AV_TIME_BASE_Q);
