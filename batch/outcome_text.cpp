@@ -20,6 +20,7 @@ constexpr const char* kNotMedia = "Not a video file or damaged beyond reading";
 constexpr const char* kFolder = "The folder cannot be written";
 constexpr const char* kRefused = "The encoder refused these settings";
 constexpr const char* kSourceGone = "The source file went away";
+constexpr const char* kSourceChanged = "The source file changed while it was read";
 constexpr const char* kNothingToConvert = "The file has no picture or sound to convert";
 constexpr const char* kWriteFailed = "The file could not be written";
 constexpr const char* kNoCopy = "This video cannot be copied into MP4; use MKV copy";
@@ -77,7 +78,9 @@ std::string outcome_reason(const JobOutcome& outcome) {
   if (disk_full(code)) return kDiskFull;
   switch (outcome.error.stage) {
     case Stage::source: return is(code, ENOENT) ? kSourceGone : kNotMedia;
-    case Stage::read_input: return code == AVERROR_INVALIDDATA ? kNotMedia : kSourceGone;
+    case Stage::read_input:
+      if (code == AVERROR_INVALIDDATA) return kNotMedia;
+      return is(code, ESTALE) ? kSourceChanged : kSourceGone;
     case Stage::open_input:
     case Stage::open_decoder: return kNotMedia;
     case Stage::create_output: return folder_refused(code) || system_error(code) ? kFolder : kRefused;

@@ -71,12 +71,14 @@ struct Source {
   int64_t size = 0;  // bytes; 64-bit, camcorder files pass 2 GiB
   int error = 0;     // AVERROR of the failed stat
   std::vector<std::pair<dev_t, ino_t>> files;  // which file each name led to
+  std::vector<std::pair<time_t, long>> modified;  // each file's modification time
 };
 
 Source look_at(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return {false, false, 0, AVERROR(errno), {}};
-  return {true, S_ISREG(info.st_mode), static_cast<int64_t>(info.st_size), 0, {{info.st_dev, info.st_ino}}};
+  return {true, S_ISREG(info.st_mode), static_cast<int64_t>(info.st_size), 0, {{info.st_dev, info.st_ino}},
+          {{info.st_mtim.tv_sec, info.st_mtim.tv_nsec}}};
 }
 
 // The source and its further parts as one: the first part that is missing
@@ -89,6 +91,7 @@ Source look_at(const JobSpec& spec) {
     if (!next.exists || !next.regular) return next;
     all.size += next.size;
     all.files.push_back(next.files.front());
+    all.modified.push_back(next.modified.front());
   }
   return all;
 }
@@ -174,12 +177,17 @@ JobOutcome convert(const JobSpec& spec, JobHooks& hooks) {
     note_error(job, Stage::open_input, AVERROR_INVALIDDATA);
   } else {
     transcode(job);
-    // A source that shrank while it was read gave only part of itself. A
-    // name that leads to another file now (the original replaced by a
-    // rename) says nothing of what the job read through its own descriptors.
+    // A source, or any part of a recording, that shrank or was written
+    // while it was read gave the job only part of itself, or parts of two
+    // versions: a part cut short while it is read ends early in the joined
+    // reading, and its rewrite may be whole again by the end. A name that
+    // leads to another file now (the original replaced by a rename) says
+    // nothing of what the job read through its own descriptors.
     const Source after = look_at(spec);
-    if (after.exists && after.files == source.files && after.size < source.size)
-      note_error(job, Stage::read_input, AVERROR(ENODATA));
+    if (after.exists && after.files == source.files) {
+      if (after.size < source.size) note_error(job, Stage::read_input, AVERROR(ENODATA));
+      else if (after.modified != source.modified) note_error(job, Stage::read_input, AVERROR(ESTALE));
+    }
     // A file of which nothing could be decoded and written is no result.
     if (job.packets_written == 0 && !stop_asked(job)) note_error(job, Stage::read_input, AVERROR_INVALIDDATA);
     // Converted means the file is where the row says: the name must still

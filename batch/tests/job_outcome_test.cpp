@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Jobs that fail part-way: the disk filling up at the header, mid-file and
-// at the trailer, and a source that shrinks while it is read. Each ends as
+// at the trailer, and a source that changes while it is read. Each ends as
 // failed with its reason, leaves no file, and touches no file it did not
 // make.
 #include <gtest/gtest.h>
@@ -118,27 +118,65 @@ INSTANTIATE_TEST_SUITE_P(Points, DiskFull,
                                            FullDisk{"Mp4CopyIndexMove", "mp4 copy", "mp4", 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(JobOutcome, SourceCutShortWhileReadFailsTheJob) {
-  const fs::path source = dir / "source.mts";
-  fs::copy_file(testsupport::mpeg2_ps_clip(4.0), source);
-  const auto size = fs::file_size(source);
-  const fs::path output = prepare(source, "mpg2");
+// A source changed while the job reads it. Cut short or written again in
+// place (a single file, or one part of a recording), the job read only part
+// of it or parts of two versions: it fails and says so. Replaced by a rename,
+// the job still reads the original through its own descriptor: converted.
+struct SourceChange {
+  const char* name;
+  int parts;            // 1: a single file; 3: a recording in parts, the last one changed
+  const char* how;      // "cut", "rewrite" or "replace"
+  const char* outcome;  // done text
+  const char* reason;
+};
+
+class SourceChanged : public JobOutcome, public ::testing::WithParamInterface<SourceChange> {};
+
+TEST_P(SourceChanged, WhileReadGivesTheTrueOutcome) {
+  const SourceChange& p = GetParam();
+  std::vector<fs::path> parts;
+  if (p.parts == 1) {
+    parts = {dir / "source.mts"};
+    fs::copy_file(testsupport::mpeg2_ps_clip(4.0), parts[0]);
+  } else {
+    parts = testsupport::split_recording(testsupport::camcorder_clip(6), p.parts, dir);
+  }
+  const fs::path changed = parts.back();
+  const std::string bytes = read_all(changed);
+  const fs::path output = prepare(parts[0], p.parts == 1 ? "mpg2" : "mp4");
+  for (size_t i = 1; i < parts.size(); ++i) spec.further_parts.push_back(parts[i].string());
   engine::JobCounters counters;
   engine::JobHooks hooks;
   hooks.counters = &counters;
-  std::thread cutter([&] {
+  std::thread changer([&] {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (counters.decoded_frame_count.load() < 5 && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    fs::resize_file(source, size / 3);
+    const std::string how = p.how;
+    if (how == "cut") {
+      fs::resize_file(changed, bytes.size() / 3);
+    } else if (how == "rewrite") {
+      std::ofstream(changed, std::ios::binary | std::ios::trunc) << bytes;
+    } else {
+      std::ofstream(dir / "new.mts", std::ios::binary) << "not the recording";
+      fs::rename(dir / "new.mts", changed);
+    }
   });
   const batch::JobOutcome outcome = batch::convert_file(spec, hooks);
-  cutter.join();
-  EXPECT_EQ(outcome.code, batch::kJobSourceFailed);
-  EXPECT_EQ(batch::outcome_reason(outcome), "The source file went away");
-  EXPECT_FALSE(fs::exists(output));
-  EXPECT_TRUE(fs::exists(source));
+  changer.join();
+  EXPECT_EQ(batch::done_text(outcome), p.outcome);
+  EXPECT_EQ(batch::outcome_reason(outcome), p.reason);
+  EXPECT_EQ(fs::exists(output), std::string(p.outcome) == "100 %");
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, SourceChanged,
+                         ::testing::Values(SourceChange{"FileCutShort", 1, "cut", "Failed", "The source file went away"},
+                                           SourceChange{"FileRewritten", 1, "rewrite", "Failed",
+                                                        "The source file changed while it was read"},
+                                           SourceChange{"PartRewritten", 3, "rewrite", "Failed",
+                                                        "The source file changed while it was read"},
+                                           SourceChange{"FileReplacedByRename", 1, "replace", "100 %", ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Converted means the file is where the row says. The output's folder
 // removed while it is written (the data gone), or the file moved away: the
