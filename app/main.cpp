@@ -20,6 +20,7 @@
 #include "app/preview_embed.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
+#include "app/stop_signals.h"
 #include "app/window_work.h"
 #include "batch/memory_policy.h"
 #include "engine/signals.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   if (claim.handed) return 0;
   app::MainWindow window;
   QObject::connect(&window, &app::MainWindow::closed, &application, &QCoreApplication::quit);
+  app::close_on_stop_signals(window);
   if (claim.listen_fd >= 0) app::single_instance::serve(window, claim.listen_fd);
   window.show();
   app::add_paths(window, paths);

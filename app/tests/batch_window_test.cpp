@@ -15,6 +15,9 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <condition_variable>
@@ -26,6 +29,7 @@
 #include "app/file_list_menu.h"
 #include "app/ids.h"
 #include "app/main_window.h"
+#include "app/stop_signals.h"
 #include "app/tests/app_test_env.h"
 #include "app/window_work.h"
 #include "testsupport/media.h"
@@ -471,5 +475,31 @@ TEST_F(BatchWindow, ClosingDuringAConversionFinishesTheCurrentFileFirst) {
   EXPECT_EQ(outputs(), (std::vector<std::string>{"first.mp4"}));
   EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "first.mp4"));
 }
+
+// Told to stop from outside (SIGTERM, or SIGHUP as the session ends)
+// during a batch: the window cancels, then closes; the file in progress is
+// complete and says "Cancelled", and no further row starts.
+class StopSignal : public BatchWindow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StopSignal, CancelsThenClosesTheWindow) {
+  app::close_on_stop_signals(*window);
+  bool closed = false;
+  QObject::connect(window.get(), &MainWindow::closed, [&] { closed = true; });
+  const fs::path clip = testsupport::mpeg2_ps_clip(2.0);
+  add(clip, "second.mpg");
+  add(clip, "first.mpg");
+  pick_preset(10);  // "iPod format": MP4, whose index is written only by the trailer
+  convert_until_held_in("first.mpg");
+  ::kill(::getpid(), GetParam());
+  ASSERT_TRUE(apptest::pump_until([&] { return closed; }));
+  gate.open();
+  EXPECT_TRUE(window->work().finish(kBatchTimeoutMs));
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"first.mp4"}));
+  EXPECT_TRUE(testsupport::decodes_fully(dir / "out" / "first.mp4"));
+  EXPECT_EQ(rows::row_text(*window, 0, rows::kDone), "Cancelled");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGTERM, SIGHUP),
+                         [](const auto& info) { return info.param == SIGTERM ? "Term" : "Hangup"; });
 
 }  // namespace
