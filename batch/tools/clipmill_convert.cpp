@@ -291,12 +291,24 @@ class SignalWatch {
   std::jthread thread_;  // declared last: joined before done_ goes
 };
 
+// Blocks the stop signals before anything of the program runs, the
+// libraries' own initialisers included (they take a good part of a second
+// under the sanitizers): a signal that arrives while the program is still
+// starting then waits for the watcher, which cancels the batch, so even
+// then every row gets its line. Every thread started later inherits the
+// mask.
+void block_stop_signals(int, char**, char**) {
+  const sigset_t stops = stop_signals();
+  sigprocmask(SIG_BLOCK, &stops, nullptr);
+}
+
 }  // namespace
 
+// Run by the loader before the initialisers of the shared libraries.
+__attribute__((section(".preinit_array"), used)) void (*const clipmill_block_stop_signals)(int, char**, char**) =
+    block_stop_signals;
+
 int main(int argc, char** argv) {
-  // Before any thread starts, so that every thread inherits the mask.
-  const sigset_t stops = stop_signals();
-  pthread_sigmask(SIG_BLOCK, &stops, nullptr);
   batch::set_memory_policy();
   if (argc == 2 && std::string_view(argv[1]) == "--list-presets") {
     for (const auto& preset : presets::preset_table()) std::printf("%s\n", preset.display_name);
