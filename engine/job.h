@@ -55,6 +55,10 @@ struct JobSpec {
   // Interlaced pictures go through a motion-adaptive deinterlacer before
   // scaling; progressive ones pass untouched.
   bool deinterlace = false;
+  // With deinterlacing, an output no taller than one field is scaled from
+  // the field that carries each picture's moment, without the deinterlacer.
+  // Off only to compare the two ways.
+  bool field_scaling = true;
   // Seconds since 1970 (UTC) the recording was made: written into the
   // container's creation time where it has one and set as the output's
   // modification time. None: neither is touched.

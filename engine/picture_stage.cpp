@@ -12,6 +12,7 @@
 
 extern "C" {
 #include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include "engine/engine.h"
@@ -47,11 +48,12 @@ int64_t frame_count(const AVFormatContext* output, const OutputStream& ost, Pict
 // null when that cannot be done. The scaler follows the picture it is
 // given: a stream whose picture size or format changes midway gets a new
 // scaler instead of one that would read past the smaller picture.
-FramePtr scaled_picture(const Job& job, PictureStage& stage, const AVFrame* picture) {
+FramePtr scaled_picture(const Job& job, PictureStage& stage, const AVFrame* picture, ChromaSiting siting) {
   const PictureShape from = shape_of(picture);
-  if (!stage.scaler || !(stage.scaled_source == from)) {
-    stage.scaler = make_scaler(from, stage.target, job.settings.scaler_flags);
+  if (!stage.scaler || !(stage.scaled_source == from) || stage.scaled_siting != siting) {
+    stage.scaler = make_scaler(from, stage.target, job.settings.scaler_flags, siting);
     stage.scaled_source = from;
+    stage.scaled_siting = siting;
   }
   if (!stage.scaler) return nullptr;
   FramePtr scaled = stage.scaled.take(stage.target, stage.target_strides);
@@ -67,13 +69,13 @@ bool fits_encoder(const OutputStream& ost, const AVFrame* picture) {
 // The picture as the encoder is to get it: scaled where needed, its field
 // flags those of the decoded picture (the field order only where the
 // encoder codes interlaced).
-FramePtr ready_picture(const Job& job, OutputStream& ost, const AVFrame* picture) {
+FramePtr ready_picture(const Job& job, OutputStream& ost, const AVFrame* picture, ChromaSiting siting) {
   if (fits_encoder(ost, picture)) {
     FramePtr ready(av_frame_alloc());
     if (!ready || av_frame_ref(ready.get(), picture) < 0) return nullptr;
     return ready;
   }
-  FramePtr ready = scaled_picture(job, ost.pictures, picture);
+  FramePtr ready = scaled_picture(job, ost.pictures, picture, siting);
   if (!ready) return nullptr;
   constexpr int kFieldCoding = AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
   const AVCodecContext* defaults = job.options->codec_option_defaults[AVMEDIA_TYPE_VIDEO].get();
@@ -106,14 +108,15 @@ void hand_on(Job& job, Run& run, int ost_index, FramePtr ready, int64_t first_pt
 
 // One picture whose input time is `t` seconds: as many output frames as
 // the sync rule says, none for a dropped picture.
-void plan_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, double t) {
+void plan_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, double t,
+                  ChromaSiting siting = ChromaSiting::picture) {
   OutputStream& ost = *run.output_streams[ost_index];
   PictureStage& stage = ost.pictures;
   const AVFormatContext* output = job.tables.output_files[ost.file_index]->context.get();
   int64_t count = frame_count(output, ost, stage, t);
   count = std::min<int64_t>(count, kFrameCap - stage.planned);
   if (count <= 0) return;
-  FramePtr ready = ready_picture(job, ost, picture);
+  FramePtr ready = ready_picture(job, ost, picture, siting);
   if (!ready) return;
   const int64_t first_pts = stage.next_pts;
   stage.next_pts += count;
@@ -166,6 +169,42 @@ void deinterlace_picture(Job& job, Run& run, int ost_index, const AVFrame* pictu
   const int pushed = stage.deinterlacer->push(in);
   av_frame_unref(in);
   if (pushed >= 0) plan_deinterlaced(job, run, ost_index);
+}
+
+// Whether the output can show no more lines than one field of the
+// interlaced `picture` holds: then that field alone is scaled, and the
+// deinterlacer, which would rebuild the lines the scaler throws away, is
+// skipped. Not when every field is to become a picture of its own, and not
+// for formats whose lines are not plain rows of samples.
+bool scales_one_field(const Job& job, const PictureStage& stage, const AVFrame* picture) {
+  if (!job.spec.field_scaling || job.settings.per_field || stage.deinterlacer || picture->height < 2) return false;
+  if (stage.target.height > picture->height / 2) return false;
+  const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(picture->format));
+  constexpr uint64_t kNotRows = AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM | AV_PIX_FMT_FLAG_HWACCEL;
+  return format && !(format->flags & kNotRows) && format->log2_chroma_h <= 1;
+}
+
+// The field that carries the picture's moment (the first one: the top field
+// of a top-field-first picture) as a picture of its own: every other line
+// of each plane, the same samples, nothing copied.
+FramePtr first_field(const AVFrame* picture) {
+  FramePtr field(av_frame_alloc());
+  if (!field || av_frame_ref(field.get(), picture) < 0) return nullptr;
+  const bool bottom = !picture->top_field_first;
+  for (int i = 0; i < AV_NUM_DATA_POINTERS && field->data[i]; ++i) {
+    if (bottom) field->data[i] += field->linesize[i];
+    field->linesize[i] *= 2;
+  }
+  field->height = bottom ? picture->height / 2 : (picture->height + 1) / 2;
+  field->interlaced_frame = 0;
+  return field;
+}
+
+void plan_field(Job& job, Run& run, int ost_index, const AVFrame* picture, int64_t clock) {
+  FramePtr field = first_field(picture);
+  if (!field) return;
+  const ChromaSiting siting = picture->top_field_first ? ChromaSiting::top_field : ChromaSiting::bottom_field;
+  plan_picture(job, run, ost_index, field.get(), static_cast<double>(clock) / 1000000.0, siting);
 }
 
 bool encoder_open(const Run& run, int ost_index) {
@@ -238,6 +277,10 @@ FramePtr PicturePool::take(const PictureShape& shape, const Strides& strides) {
 void stage_picture(Job& job, Run& run, int ost_index, const AVFrame* picture, int64_t clock) {
   if (!encoder_open(run, ost_index)) return;
   const PictureStage& stage = run.output_streams[ost_index]->pictures;
+  if (job.spec.deinterlace && picture->interlaced_frame && scales_one_field(job, stage, picture)) {
+    plan_field(job, run, ost_index, picture, clock);
+    return;
+  }
   if (job.spec.deinterlace && !stage.deinterlace_failed && (stage.deinterlacer || picture->interlaced_frame)) {
     deinterlace_picture(job, run, ost_index, picture, clock);
     return;

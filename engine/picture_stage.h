@@ -4,7 +4,9 @@
 // through before its encoder sees it. Interlaced pictures pass the
 // deinterlacer (when asked for), the sync rule decides how many output
 // frames each picture stands for (none: dropped, several: duplicated), and
-// a picture that stays is scaled to the encoder's size and format. The
+// a picture that stays is scaled to the encoder's size and format. An
+// output no taller than one field of an interlaced picture is scaled from
+// that field alone instead of from a deinterlaced picture. The
 // stage runs on the thread that decodes, so that while a reader thread
 // decodes ahead, deinterlacing and scaling happen there as well and the
 // job's thread only encodes and writes.
@@ -68,6 +70,7 @@ struct PictureStage {
   SwsPtr scaler;                               // decoded picture -> target; made when they differ
   PicturePool scaled;                          // the scaler's output pictures
   PictureShape scaled_source;                  // the pictures the scaler was made for
+  ChromaSiting scaled_siting = ChromaSiting::picture;  // and where their chroma lines sit
   std::unique_ptr<Deinterlacer> deinterlacer;  // made at the first interlaced picture
   bool deinterlace_failed = false;             // the filter refused the pictures; they pass as they are
   int64_t next_pts = 0;                        // the sync rule's clock: frames planned so far, encoder tb

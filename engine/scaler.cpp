@@ -14,7 +14,7 @@ PictureShape shape_of(const AVFrame* picture) {
   return {picture->width, picture->height, static_cast<AVPixelFormat>(picture->format)};
 }
 
-SwsPtr make_scaler(PictureShape from, PictureShape to, int flags) {
+SwsPtr make_scaler(PictureShape from, PictureShape to, int flags, ChromaSiting siting) {
   if (from.width <= 0 || from.height <= 0 || to.width <= 0 || to.height <= 0) return nullptr;
   if (!av_pix_fmt_desc_get(from.format) || !av_pix_fmt_desc_get(to.format)) return nullptr;
   if (!sws_isSupportedInput(from.format) || !sws_isSupportedOutput(to.format)) return nullptr;
@@ -27,6 +27,10 @@ SwsPtr make_scaler(PictureShape from, PictureShape to, int flags) {
                    av_opt_set_int(s, "dst_format", to.format, 0) >= 0 &&
                    av_opt_set_int(s, "sws_flags", flags, 0) >= 0 &&
                    av_opt_set_int(s, "threads", 0, 0) >= 0;  // 0: one slice thread per core
+  // In 1/256 of a chroma line: 128 is halfway, the picture's own siting.
+  const AVPixFmtDescriptor* source = av_pix_fmt_desc_get(from.format);
+  if (set && siting != ChromaSiting::picture && source->log2_chroma_h == 1)
+    av_opt_set_int(s, "src_v_chr_pos", siting == ChromaSiting::top_field ? 64 : 192, 0);
   if (!set || sws_init_context(s, nullptr, nullptr) < 0) return nullptr;
   return scaler;
 }

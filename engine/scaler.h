@@ -25,10 +25,16 @@ struct PictureShape {
 
 PictureShape shape_of(const AVFrame* picture);
 
+// Where the source's chroma lines sit: a whole picture's, or one field's of
+// an interlaced 4:2:0 picture, whose chroma lines lie a quarter (top field)
+// or three quarters (bottom field) of the way between its luma lines rather
+// than halfway.
+enum class ChromaSiting { picture, top_field, bottom_field };
+
 // A scaler from `from` to `to` with the given SWS_ flags, or null when a
 // size is empty or a format is one the library cannot read or write (it
 // would abort on an unknown format rather than fail).
-SwsPtr make_scaler(PictureShape from, PictureShape to, int flags);
+SwsPtr make_scaler(PictureShape from, PictureShape to, int flags, ChromaSiting siting = ChromaSiting::picture);
 
 // Scales `picture` into `work` (allocated, of the scaler's output shape);
 // negative on failure.
