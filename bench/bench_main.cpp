@@ -35,18 +35,24 @@ struct Options {
   std::string format = "wmv";
   bool copy = false;       // --copy: MP4 copy of a large recording
   bool modern = false;     // --modern: the H.264 and HEVC presets (with --batch: also eight files)
+  bool deinterlace = false;  // --deinterlace: every designed preset, deinterlacing on both sides
   int megabytes = 1024;    // size of the recording --copy makes
 };
 
 void usage() {
   std::fputs("usage: clipmill-bench [--repeat N] [--seconds S] [--convert PATH-TO-clipmill-convert] [--clip FILE]\n"
-             "                      [--batch [--clips N] [--format F]] [--copy [--megabytes N]] [--modern [--batch]]\n",
+             "                      [--batch [--clips N] [--format F]] [--copy [--megabytes N]] [--modern [--batch]]\n"
+             "                      [--deinterlace]\n",
              stderr);
 }
 
 bool parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--deinterlace") {
+      o.deinterlace = true;
+      continue;
+    }
     if (a == "--batch" || a == "--copy" || a == "--modern") {
       (a == "--batch" ? o.batch : a == "--copy" ? o.copy : o.modern) = true;
       continue;
@@ -109,12 +115,12 @@ int run_formats(const Options& o, const fs::path& clip, const fs::path& work) {
   std::printf("clip: %s, best of %d runs per side; times are wall and CPU (user+system) seconds; "
               "paired: the median of each round's ratio\n",
               clip.c_str(), o.repeat);
-  std::printf("%-6s %-9s %-6s | %7s %7s %6s %6s | %7s %7s %6s | %8s %8s\n", "format", "size", "fps", "eng s",
-              "ff s", "ratio", "paired", "eng cpu", "ff cpu", "ratio", "eng MB", "ff MB");
+  std::printf("%-20s %-9s %-6s | %7s %7s %6s %6s | %7s %7s %6s %6s | %8s %8s\n", "format", "size", "fps",
+              "eng s", "ff s", "ratio", "paired", "eng cpu", "ff cpu", "ratio", "paired", "eng MB", "ff MB");
   int status = 0;
-  for (const auto& item : bench::work_items()) {
+  for (const auto& item : o.deinterlace ? bench::deinterlacing_items() : bench::work_items()) {
     Best engine, tool;
-    std::vector<double> paired;  // engine/tool of each round: the two ran back to back
+    std::vector<double> paired, paired_cpu;  // engine/tool of each round: the two ran back to back
     for (int r = 0; r < o.repeat; ++r) {
       const fs::path out = work / "out";
       fs::create_directories(out);
@@ -123,12 +129,14 @@ int run_formats(const Options& o, const fs::path& clip, const fs::path& work) {
       engine.add(e);
       tool.add(t);
       if (t.seconds > 0) paired.push_back(e.seconds / t.seconds);
+      if (t.cpu_seconds > 0) paired_cpu.push_back(e.cpu_seconds / t.cpu_seconds);
       fs::remove_all(out);
     }
     if (!engine.ok || !tool.ok) status = 1;
-    std::printf("%-6s %-9s %-6s | %7.3f %7.3f %6.3f %6.3f | %7.3f %7.3f %6.3f | %8.1f %8.1f%s%s%s\n",
-                item.format.c_str(), item.size.c_str(), item.fps.c_str(), engine.seconds, tool.seconds,
-                engine.seconds / tool.seconds, median(paired), engine.cpu, tool.cpu, engine.cpu / tool.cpu,
+    std::printf("%-20s %-9s %-6s | %7.3f %7.3f %6.3f %6.3f | %7.3f %7.3f %6.3f %6.3f | %8.1f %8.1f%s%s%s\n",
+                (item.preset.empty() ? item.format : item.preset).c_str(), item.size.c_str(), item.fps.c_str(),
+                engine.seconds, tool.seconds, engine.seconds / tool.seconds, median(paired), engine.cpu, tool.cpu,
+                engine.cpu / tool.cpu, median(paired_cpu),
                 engine.peak / 1024.0, tool.peak / 1024.0,
                 engine.ok ? "" : "  [engine failed]", tool.ok ? "" : "  [ffmpeg failed]",
                 item.note.empty() ? "" : ("  (" + item.note + ")").c_str());

@@ -72,15 +72,27 @@ std::vector<WorkItem> work_items() {
   return items;
 }
 
+std::vector<WorkItem> deinterlacing_items() {
+  std::vector<WorkItem> items;
+  for (const auto& preset : presets::preset_table().first(13)) {
+    WorkItem item{lower(preset.format), preset.size, preset.aspect, preset.fps, preset.video_bitrate,
+                  preset.audio_bitrate, "", preset.display_name, true};
+    if (item.format == "h.263") item.note = "ffmpeg side: AAC instead of AMR-NB";
+    items.push_back(item);
+  }
+  return items;
+}
+
 std::vector<std::string> engine_command(const std::filesystem::path& convert_tool, const WorkItem& item,
                                         const std::vector<std::filesystem::path>& inputs,
                                         const std::filesystem::path& out_dir, int jobs) {
   std::vector<std::string> cmd = {convert_tool.string(), "--format", item.format, "--size", item.size, "--fps",
                                   item.fps, "--video-bitrate", item.video_kbits, "--audio-bitrate",
                                   item.audio_kbits, "--aspect", item.aspect, "--jobs", std::to_string(jobs),
-                                  // Like for like with the tool's command: no deinterlacing, no
-                                  // joining of the numbered copies.
-                                  "--no-deinterlace", "--no-join", "--no-recording-date"};
+                                  // Like for like with the tool's command: no joining of the
+                                  // numbered copies.
+                                  "--no-join", "--no-recording-date"};
+  if (!item.deinterlace) cmd.push_back("--no-deinterlace");
   for (const auto& input : inputs) cmd.push_back(input.string());
   cmd.push_back(out_dir.string());
   return cmd;
@@ -107,6 +119,8 @@ std::vector<std::string> ffmpeg_command(const WorkItem& item, const std::filesys
       "-ac", std::to_string(f.channels),
       "-af", "aresample=filter_size=16:phase_shift=10:linear_interp=0:cutoff=0.8",
       "-packetsize", "2048"};
+  // The engine's deinterlacing: bwdif, one picture per picture, before the scaling.
+  if (item.deinterlace) cmd.insert(cmd.end(), {"-vf", "bwdif=mode=send_frame:parity=auto:deint=interlaced"});
   if (mpeg_muxer(f)) {
     cmd.insert(cmd.end(), {"-muxrate", "10080000"});
   }

@@ -19,11 +19,17 @@ struct WorkItem {
   std::string video_kbits;    // "9000"
   std::string audio_kbits;    // "224"
   std::string note;           // where the two sides cannot do the same work
+  std::string preset;         // the preset the values come from; "" none
+  bool deinterlace = false;   // both sides deinterlace (the tool with bwdif before its scaling)
 };
 
 // One item per designed format, with the values of the first preset of that
 // format.
 std::vector<WorkItem> work_items();
+
+// One item per designed preset, deinterlacing on both sides: the defaults a
+// camcorder user converts with.
+std::vector<WorkItem> deinterlacing_items();
 
 // `inputs` are converted by one clipmill-convert run, `jobs` of them at once.
 std::vector<std::string> engine_command(const std::filesystem::path& convert_tool, const WorkItem& item,
