@@ -3,6 +3,7 @@
 // worker (format table, output name, engine parameters, conversion job), for
 // developers, tests and the benchmark. Option texts are the ones the
 // window's lists show.
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -251,6 +252,10 @@ class CancelTimer {
   std::jthread thread_;  // declared last: joined before done_ goes
 };
 
+// Sent by the program to its own watcher when the batch is over; blocked
+// with the stop signals.
+constexpr int kWatchEnd = SIGUSR1;
+
 // SIGINT, SIGTERM and SIGHUP, taken by the watcher alone: every other thread
 // has them blocked.
 sigset_t stop_signals() {
@@ -269,11 +274,17 @@ class SignalWatch {
  public:
   SignalWatch(tool::ToolWindow& window, batch::Batch& batch) {
     thread_ = std::jthread([this, &window, &batch] {
-      const sigset_t set = stop_signals();
-      const struct timespec poll {0, 100000000};
+      sigset_t set = stop_signals();
+      sigaddset(&set, kWatchEnd);
       int seen = 0;
-      while (!done_) {
-        if (sigtimedwait(&set, nullptr, &poll) < 0) continue;
+      for (;;) {
+        const int number = sigwaitinfo(&set, nullptr);
+        if (number < 0) continue;
+        if (number == kWatchEnd) {
+          // Only the program's own wake-up ends the watch.
+          if (ending_) return;
+          continue;
+        }
         if (++seen == 1) {
           batch.cancel();
         } else {
@@ -282,13 +293,17 @@ class SignalWatch {
       }
     });
   }
-  ~SignalWatch() { done_ = true; }
+  // Wakes the watcher at once: the program ends as soon as the batch has.
+  ~SignalWatch() {
+    ending_ = true;
+    pthread_kill(thread_.native_handle(), kWatchEnd);
+  }
   SignalWatch(const SignalWatch&) = delete;
   SignalWatch& operator=(const SignalWatch&) = delete;
 
  private:
-  std::atomic<bool> done_{false};
-  std::jthread thread_;  // declared last: joined before done_ goes
+  std::atomic<bool> ending_{false};
+  std::jthread thread_;  // declared last: joined before ending_ goes
 };
 
 // Blocks the stop signals before anything of the program runs, the
@@ -298,7 +313,8 @@ class SignalWatch {
 // then every row gets its line. Every thread started later inherits the
 // mask.
 void block_stop_signals(int, char**, char**) {
-  const sigset_t stops = stop_signals();
+  sigset_t stops = stop_signals();
+  sigaddset(&stops, kWatchEnd);
   sigprocmask(SIG_BLOCK, &stops, nullptr);
 }
 
