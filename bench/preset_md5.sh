@@ -6,6 +6,10 @@
 # Usage: bench/preset_md5.sh [BUILD_DIR [TOOL_OPTION...]]; the options go to
 # every conversion (--no-deinterlace --no-recording-date: the camcorder
 # choices off, for comparing with a build that did not have them).
+# The lists of the current outputs are kept beside this script:
+#   bench/preset_md5.sh build | diff bench/preset-md5-default.txt -
+#   bench/preset_md5.sh build --no-deinterlace --no-join --no-recording-date | diff bench/preset-md5-nodeint.txt -
+# A change that alters outputs on purpose renews them in a commit of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
