@@ -20,7 +20,7 @@ enum ControlId : int {
   kIdOutputGroup = 1007,    // "Output directory"
   kIdSaveBesideSource = 1008,  // radio "Save in the file's directory"
   kIdSaveHere = 1009,       // radio "Save here: "
-  kIdOutputFolder = 1010,   // read-only folder field
+  kIdOutputFolder = 1010,   // read-only folder field (picked with "...")
   kIdBrowseFolder = 1011,   // "..."
   kIdFormatGroup = 1012,    // "Output Format"
   kIdFormatList = 1013,

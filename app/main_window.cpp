@@ -15,12 +15,13 @@ namespace app {
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), work_(std::make_unique<WindowWork>()) {
   setWindowTitle(QStringLiteral("Clipmill V1.6"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   build_controls();
   build_menus();
   connect_commands();
   open_steps();
-  setFixedSize(sizeHint());
+  set_default_size();
+  restore_window_size(*this);
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
 }
 

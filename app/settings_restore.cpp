@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The user's choices between runs: restored while the window opens, the
 // output folder written when picked (window_commands.cpp), everything else
-// saved when the window closes.
+// (the window's size too, window_size.cpp) saved when the window closes.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -146,6 +146,7 @@ void save_choices(MainWindow& window) {
   write_setting("general", "jobs", cut(window.control_as<QComboBox>(kIdFilesAtOnceList)->currentText()));
   for (const auto& [id, key] : kCamcorderBoxes)
     write_setting("general", key, window.control_as<QCheckBox>(id)->isChecked() ? "1" : "0");
+  save_window_size(window);
 }
 
 }  // namespace app
