@@ -46,6 +46,8 @@ enum ControlId : int {
   kIdKeepDateBox = 1033,       // "Keep recording date"
   kIdJoinBox = 1034,           // "Join spanned clips"
   kIdStatusBar = 1035,         // the three-part status bar along the bottom edge
+  kIdWhenDoneLabel = 1036,     // "When done:"
+  kIdWhenDoneList = 1037,      // "Do nothing", "Quit", "Suspend", "Power off"
 };
 
 enum CommandId : int {

@@ -8,6 +8,7 @@
 #include "app/ids.h"
 #include "app/list_store.h"
 #include "app/ui_call.h"
+#include "app/when_done.h"
 #include "app/window_work.h"
 
 namespace app {
@@ -38,6 +39,7 @@ void MainWindow::open_steps() {
   build_status_bar();
   restore_output_folder(*this);
   fill_option_lists(*this);
+  when_done_ = std::make_unique<WhenDone>(*this);
   restore_choices(*this);
   run_first_launch();
 }

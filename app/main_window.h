@@ -20,6 +20,7 @@ class QLabel;
 
 namespace app {
 
+class WhenDone;
 class WindowWork;
 
 class MainWindow : public QMainWindow {
@@ -54,6 +55,9 @@ class MainWindow : public QMainWindow {
   batch::JobDisplay& job_display() { return job_display_; }
   // Carries out a command as if the user gave it (UI thread).
   void dispatch_command(int id);
+  // What happens once a batch has run through, and the sleep block held
+  // while one runs (UI thread).
+  WhenDone& when_done() { return *when_done_; }
   // The client area's designed size: the smallest the window gets.
   QSize designed_size() const { return designed_size_; }
 
@@ -96,6 +100,7 @@ class MainWindow : public QMainWindow {
   int busy_holders_ = 0;             // set_busy(true) calls not yet undone (UI thread)
   bool saved_beside_source_ = false;  // the save mode when the window turned busy (UI thread)
   batch::JobDisplay job_display_;
+  std::unique_ptr<WhenDone> when_done_;
   // Declared last: destroyed first, its threads joined while every control
   // still exists.
   std::unique_ptr<WindowWork> work_;

@@ -19,6 +19,7 @@
 #include "app/main_window.h"
 #include "app/option_controls.h"
 #include "app/settings_file.h"
+#include "app/when_done.h"
 #include "app/window_work.h"
 #include "presets/option_tables.h"
 
@@ -131,6 +132,9 @@ void restore_choices(MainWindow& window) {
   // The camcorder boxes are on unless the user turned them off.
   for (const auto& [id, key] : kCamcorderBoxes)
     window.control_as<QCheckBox>(id)->setChecked(read_setting("general", key) != "0");
+
+  // "When done" as stored, unless logind refuses that entry.
+  window.when_done().choose(static_cast<int>(setting_as_int(read_setting("general", "whendone"))));
 }
 
 void save_choices(MainWindow& window) {
@@ -146,6 +150,7 @@ void save_choices(MainWindow& window) {
   write_setting("general", "jobs", cut(window.control_as<QComboBox>(kIdFilesAtOnceList)->currentText()));
   for (const auto& [id, key] : kCamcorderBoxes)
     write_setting("general", key, window.control_as<QCheckBox>(id)->isChecked() ? "1" : "0");
+  write_setting("general", "whendone", std::to_string(window.when_done().choice()));
   save_window_size(window);
 }
 

@@ -70,6 +70,8 @@ constexpr std::array kControls{
     ControlSpec{kIdDeinterlaceBox, Kind::check, 17, 244, 120, 10, "Deinterlace interlaced video", kBelow},
     ControlSpec{kIdKeepDateBox, Kind::check, 140, 244, 110, 10, "Keep recording date", kBelow},
     ControlSpec{kIdJoinBox, Kind::check, 17, 257, 120, 10, "Join spanned clips", kBelow},
+    ControlSpec{kIdWhenDoneLabel, Kind::text, 140, 259, 44, 8, "When done:", kBelowRight},
+    ControlSpec{kIdWhenDoneList, Kind::drop_list, 186, 256, 64, 12, "", kBelowRight},
     ControlSpec{kIdFormatGroup, Kind::group, 264, 146, 158, 103, "Output Format", kBelowRight},
     ControlSpec{kIdPresetLabel, Kind::text, 274, 159, 25, 8, "Preset:", kBelowRight},
     ControlSpec{kIdPresetList, Kind::drop_list, 329, 156, 86, 12, "", kBelowRight},

@@ -174,7 +174,7 @@ TEST_F(Restore, ClosingTwiceWritesTheSameFileAndLeavesPathAndGeneralAlone) {
   { MainWindow().close(); }
   EXPECT_EQ(apptest::read_file(apptest::settings_file()), first);
   EXPECT_EQ(first.rfind("[general]\nfirstlaunch=1\ndealio=True\njobs=1\ndeinterlace=1\nkeepdate=1\njoinclips=1\n"
-                        "windowsize=", 0), 0u)
+                        "whendone=0\nwindowsize=", 0), 0u)
       << first;
   EXPECT_NE(first.find("\n\n[output]\npath=" + path + "\n"), std::string::npos) << first;
 }

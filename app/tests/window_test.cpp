@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTreeWidget>
@@ -75,6 +76,7 @@ TEST_F(Window, OpensWithDesignedTextsAndStates) {
       // With no choice stored, the values of the preset the box shows.
       {kIdFormatList, "MPG2"}, {kIdSizeList, "1280x720"}, {kIdAspectList, "16/9"}, {kIdFpsList, "25"},
       {kIdAudioBitrateList, "256"}, {kIdVideoBitrate, "9000"}, {kIdPresetList, "MPEG2 HD"},
+      {kIdWhenDoneLabel, "When done:"}, {kIdWhenDoneList, "Do nothing"},
   };
   for (auto [id, expected] : texts) EXPECT_EQ(text(id), QString::fromUtf8(expected)) << "control " << id;
   EXPECT_EQ(text(kIdOutputFolder), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation));
@@ -87,6 +89,9 @@ TEST_F(Window, OpensWithDesignedTextsAndStates) {
     EXPECT_TRUE(enabled(id)) << id;
   EXPECT_TRUE(w.control_as<QPushButton>(kIdConvert)->isDefault());
   EXPECT_EQ(w.status_part(0)->text(), QStringLiteral("Clipmill - Quorvane Soft"));
+  // No system bus here: suspend and power off are greyed.
+  auto* when_done = qobject_cast<QStandardItemModel*>(w.control_as<QComboBox>(kIdWhenDoneList)->model());
+  for (int entry = 0; entry < 4; ++entry) EXPECT_EQ(when_done->item(entry)->isEnabled(), entry < 2) << entry;
 }
 
 // At the default size and grown: every control can be seen whole, inside
