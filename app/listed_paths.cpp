@@ -13,30 +13,29 @@ ListedPaths& ListedPaths::of(QTreeWidget& list) {
   return *new ListedPaths(list);
 }
 
-ListedPaths::ListedPaths(QTreeWidget& list) : QObject(&list), list_(list) {
-  QAbstractItemModel* model = list.model();
+// Everything goes through the model, never the list: the model also resets
+// while the list is being destroyed.
+ListedPaths::ListedPaths(QTreeWidget& list) : QObject(&list), model_(*list.model()) {
   // Rows are whole (their paths set) when they go in, and still there when
   // they are about to go.
-  connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+  connect(&model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
     if (!parent.isValid()) count(first, last, 1);
   });
-  connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+  connect(&model_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
           [this](const QModelIndex& parent, int first, int last) {
             if (!parent.isValid()) count(first, last, -1);
           });
-  connect(model, &QAbstractItemModel::modelReset, this, [this] {
+  connect(&model_, &QAbstractItemModel::modelReset, this, [this] {
     counts_.clear();
-    count(0, list_.topLevelItemCount() - 1, 1);
+    count(0, model_.rowCount() - 1, 1);
   });
-  count(0, list.topLevelItemCount() - 1, 1);
+  count(0, model_.rowCount() - 1, 1);
 }
 
 void ListedPaths::count(int first, int last, int step) {
   for (int row = first; row <= last; ++row) {
-    const QTreeWidgetItem* item = list_.topLevelItem(row);
-    if (!item) continue;
-    for (const QByteArray& path :
-         item->data(file_list::kPath, file_list_rows::kRealPathsRole).value<QByteArrayList>()) {
+    const QVariant paths = model_.index(row, file_list::kPath).data(file_list_rows::kRealPathsRole);
+    for (const QByteArray& path : paths.value<QByteArrayList>()) {
       int& held = counts_[path];
       held += step;
       if (held <= 0) counts_.remove(path);

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QObject>
 
+class QAbstractItemModel;
 class QTreeWidget;
 
 namespace app {
@@ -27,7 +28,7 @@ class ListedPaths : public QObject {
   // Adds (+1) or takes away (-1) the paths of the top-level rows first..last.
   void count(int first, int last, int step);
 
-  QTreeWidget& list_;
+  QAbstractItemModel& model_;  // the list's
   QHash<QByteArray, int> counts_;
 };
 
