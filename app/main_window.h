@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's one window: resizable (the input list takes the extra room),
-// every control known by its id, a menu bar and a three-part status bar. It runs the opening steps when created and
-// dispatches every command; the work of each command lives with its module
-// (commands.h).
+// every control known by its id, a menu bar and a three-part status bar. It
+// runs the opening steps when created and dispatches every command; the work
+// of each command lives with its module (commands.h).
 
 #include <QMainWindow>
 #include <QRect>
@@ -58,8 +58,6 @@ class MainWindow : public QMainWindow {
   // What happens once a batch has run through, and the sleep block held
   // while one runs (UI thread).
   WhenDone& when_done() { return *when_done_; }
-  // The client area's designed size: the smallest the window gets.
-  QSize designed_size() const { return designed_size_; }
 
  signals:
   // The window was closed (its choices are saved by then); the program ends.
@@ -94,7 +92,7 @@ class MainWindow : public QMainWindow {
   };
   std::map<int, QWidget*> controls_;
   std::vector<Placed> placed_;
-  QSize designed_size_;
+  QSize designed_size_;  // the client area's, its smallest
   std::map<int, QAction*> actions_;
   bool saved_ = false;
   int busy_holders_ = 0;             // set_busy(true) calls not yet undone (UI thread)

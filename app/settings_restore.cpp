@@ -133,8 +133,11 @@ void restore_choices(MainWindow& window) {
   for (const auto& [id, key] : kCamcorderBoxes)
     window.control_as<QCheckBox>(id)->setChecked(read_setting("general", key) != "0");
 
-  // "When done" as stored, unless logind refuses that entry.
-  window.when_done().choose(static_cast<int>(setting_as_int(read_setting("general", "whendone"))));
+  // "When done" as stored, unless logind refuses that entry; a number out of
+  // range leaves "Do nothing".
+  const long long when_done = setting_as_int(read_setting("general", "whendone"));
+  if (when_done >= WhenDone::kNothing && when_done <= WhenDone::kPowerOff)
+    window.when_done().choose(static_cast<int>(when_done));
 }
 
 void save_choices(MainWindow& window) {
