@@ -19,7 +19,9 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 export DISPLAY=":$n"
 
 # A recording the camcorder spanned over three files (cut at packet
-# boundaries, as a camcorder cuts), and a clip of its own.
+# boundaries, as a camcorder cuts), and a clip of its own; config, state and
+# runtime folders of its own, so the user's list and a running window are
+# left alone.
 mkdir -p "$work/card" "$work/out" "$work/config/Clipmill" "$work/state" "$work/run"
 chmod 700 "$work/run"
 camcorder_clip() {
