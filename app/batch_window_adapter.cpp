@@ -9,6 +9,8 @@
 #include "app/notification.h"
 #include "app/option_controls.h"
 #include "app/ui_call.h"
+#include "app/when_done.h"
+#include "app/window_work.h"
 #include "presets/option_tables.h"
 #include "probe/probe.h"
 
@@ -41,6 +43,7 @@ std::vector<batch::RowId> BatchWindowAdapter::begin_batch() {
     if (QLabel* part = w.status_part(1)) part->clear();
     if (rows.empty()) return;
     w.set_busy(true);
+    w.when_done().batch_started();
     // Each batch starts clean: no row shows what an earlier batch did.
     for (batch::RowId id : rows) {
       const int index = file_list::row_of(w, id);
@@ -51,8 +54,13 @@ std::vector<batch::RowId> BatchWindowAdapter::begin_batch() {
   return rows;
 }
 
+// The chosen action follows a batch that ran through; after a Cancel the
+// user is there and wants nothing more.
 void BatchWindowAdapter::end_batch() {
-  with_window([&](MainWindow& w) { w.set_busy(false); });
+  with_window([&](MainWindow& w) {
+    w.set_busy(false);
+    w.when_done().batch_ended(!w.work().batch().cancelled());
+  });
 }
 
 std::optional<batch::SourceRow> BatchWindowAdapter::source_row(batch::RowId row) {

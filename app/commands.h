@@ -36,6 +36,8 @@ void preset_list_changed(MainWindow& window, int position);     // 1028 selectio
 void restore_output_folder(MainWindow& window);       // opening steps 6 and 7
 void restore_choices(MainWindow& window);             // opening step 9
 void save_choices(MainWindow& window);                // at close
+void restore_window_size(MainWindow& window);         // after the default size is set
+void save_window_size(MainWindow& window);            // at close, with the choices
 void show_about();                                    // 104
 void run_first_launch();                              // opening step 10
 

@@ -11,6 +11,7 @@
 #include "app/file_list_rows.h"
 #include "app/ids.h"
 #include "app/list_store.h"
+#include "app/listed_paths.h"
 #include "app/main_window.h"
 #include "app/pictures.h"
 #include "app/ui_call.h"
@@ -68,14 +69,7 @@ QByteArrayList real_paths(const std::vector<std::string>& parts) {
   return real;
 }
 
-bool listed(const QTreeWidget& list, const QByteArrayList& real) {
-  for (int row = 0; row < list.topLevelItemCount(); ++row) {
-    const QByteArrayList held = list.topLevelItem(row)->data(file_list::kPath, kRealPathsRole).value<QByteArrayList>();
-    for (const QByteArray& path : real)
-      if (held.contains(path)) return true;
-  }
-  return false;
-}
+bool listed(QTreeWidget& list, const QByteArrayList& real) { return ListedPaths::of(list).contains_any(real); }
 
 std::string output_of(const QTreeWidgetItem* item) {
   return item->data(file_list::kPath, kOutputRole).toByteArray().toStdString();

@@ -8,6 +8,7 @@
 
 #include "app/commands.h"
 #include "app/file_list.h"
+#include "app/file_list_columns.h"
 #include "app/file_list_events.h"
 #include "app/file_list_menu.h"
 #include "app/file_list_rows.h"
@@ -19,13 +20,8 @@
 namespace app {
 namespace {
 
-struct ColumnSpec {
-  const char* header;
-  int width;
-};
 // "path" is present but hidden: the batch reads the full path from it.
-constexpr ColumnSpec kColumns[] = {
-    {"Title", 130}, {"Settings", 120}, {"Duration", 55}, {"Done", 50}, {"path", 0}};
+constexpr const char* kColumns[] = {"Title", "Settings", "Duration", "Done", "path"};
 
 QTreeWidget* list_of(MainWindow& window) { return window.control_as<QTreeWidget>(kIdFileList); }
 
@@ -36,9 +32,8 @@ void prepare_file_list(MainWindow& window) {
   if (!list) return;
   list->setColumnCount(static_cast<int>(std::size(kColumns)));
   QStringList headers;
-  for (const ColumnSpec& column : kColumns) headers << QString::fromUtf8(column.header);
+  for (const char* header : kColumns) headers << QString::fromUtf8(header);
   list->setHeaderLabels(headers);
-  for (int i = 0; i < list->columnCount(); ++i) list->setColumnWidth(i, kColumns[i].width);
   list->setColumnHidden(file_list::kPath, true);
   list->header()->setStretchLastSection(false);
   list->header()->setSectionsClickable(false);
@@ -54,6 +49,7 @@ void prepare_file_list(MainWindow& window) {
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list->setDragDropMode(QAbstractItemView::NoDragDrop);
   list->setFrameShape(QFrame::StyledPanel);
+  file_list_columns::fit_columns(*list);
   QObject::connect(list, &QTreeWidget::itemDoubleClicked, list,
                    [&window](QTreeWidgetItem* item, int column) { row_double_clicked(window, item, column); });
   list->setContextMenuPolicy(Qt::CustomContextMenu);

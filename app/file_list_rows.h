@@ -45,8 +45,8 @@ std::vector<std::string> further_parts_of(const QTreeWidgetItem* item);
 // The real path of each part (links and ".." resolved); a part that cannot
 // be resolved stands for itself.
 QByteArrayList real_paths(const std::vector<std::string>& parts);
-// Whether some row of `list` holds one of these real paths.
-bool listed(const QTreeWidget& list, const QByteArrayList& real);
+// Whether some row of `list` holds one of these real paths (ListedPaths).
+bool listed(QTreeWidget& list, const QByteArrayList& real);
 // The row's output file, empty when its last job left none.
 std::string output_of(const QTreeWidgetItem* item);
 

@@ -20,7 +20,7 @@ enum ControlId : int {
   kIdOutputGroup = 1007,    // "Output directory"
   kIdSaveBesideSource = 1008,  // radio "Save in the file's directory"
   kIdSaveHere = 1009,       // radio "Save here: "
-  kIdOutputFolder = 1010,   // read-only folder field
+  kIdOutputFolder = 1010,   // read-only folder field (picked with "...")
   kIdBrowseFolder = 1011,   // "..."
   kIdFormatGroup = 1012,    // "Output Format"
   kIdFormatList = 1013,
@@ -46,6 +46,8 @@ enum ControlId : int {
   kIdKeepDateBox = 1033,       // "Keep recording date"
   kIdJoinBox = 1034,           // "Join spanned clips"
   kIdStatusBar = 1035,         // the three-part status bar along the bottom edge
+  kIdWhenDoneLabel = 1036,     // "When done:"
+  kIdWhenDoneList = 1037,      // "Do nothing", "Quit", "Suspend", "Power off"
 };
 
 enum CommandId : int {

@@ -8,6 +8,7 @@
 #include "app/ids.h"
 #include "app/list_store.h"
 #include "app/ui_call.h"
+#include "app/when_done.h"
 #include "app/window_work.h"
 
 namespace app {
@@ -15,12 +16,13 @@ namespace app {
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), work_(std::make_unique<WindowWork>()) {
   setWindowTitle(QStringLiteral("Clipmill V1.6"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   build_controls();
   build_menus();
   connect_commands();
   open_steps();
-  setFixedSize(sizeHint());
+  set_default_size();
+  restore_window_size(*this);
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
 }
 
@@ -37,6 +39,7 @@ void MainWindow::open_steps() {
   build_status_bar();
   restore_output_folder(*this);
   fill_option_lists(*this);
+  when_done_ = std::make_unique<WhenDone>(*this);
   restore_choices(*this);
   run_first_launch();
 }

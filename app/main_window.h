@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The program's one window: fixed size, every control known by its id, a menu
-// bar and a three-part status bar. It runs the opening steps when created and
-// dispatches every command; the work of each command lives with its module
-// (commands.h).
+// The program's one window: resizable (the input list takes the extra room),
+// every control known by its id, a menu bar and a three-part status bar. It
+// runs the opening steps when created and dispatches every command; the work
+// of each command lives with its module (commands.h).
 
 #include <QMainWindow>
+#include <QRect>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "batch/batch_window.h"
 
@@ -18,6 +20,7 @@ class QLabel;
 
 namespace app {
 
+class WhenDone;
 class WindowWork;
 
 class MainWindow : public QMainWindow {
@@ -52,6 +55,9 @@ class MainWindow : public QMainWindow {
   batch::JobDisplay& job_display() { return job_display_; }
   // Carries out a command as if the user gave it (UI thread).
   void dispatch_command(int id);
+  // What happens once a batch has run through, and the sleep block held
+  // while one runs (UI thread).
+  WhenDone& when_done() { return *when_done_; }
 
  signals:
   // The window was closed (its choices are saved by then); the program ends.
@@ -67,18 +73,32 @@ class MainWindow : public QMainWindow {
   void build_controls();
   void build_menus();
   void build_status_bar();
+  void place_status_bar();
+  // Places every control for the client area's current size.
+  void lay_out_controls();
+  // Opens at the designed size, wider if the list's columns need it.
+  void set_default_size();
   void connect_commands();
   void open_steps();
   void set_opening_texts();
   void choose_output_folder();
   void set_busy_here(bool busy);
 
+  // A control with its designed place and how it follows the area's edges.
+  struct Placed {
+    QWidget* control;
+    QRect designed;
+    unsigned growth;
+  };
   std::map<int, QWidget*> controls_;
+  std::vector<Placed> placed_;
+  QSize designed_size_;  // the client area's, its smallest
   std::map<int, QAction*> actions_;
   bool saved_ = false;
   int busy_holders_ = 0;             // set_busy(true) calls not yet undone (UI thread)
   bool saved_beside_source_ = false;  // the save mode when the window turned busy (UI thread)
   batch::JobDisplay job_display_;
+  std::unique_ptr<WhenDone> when_done_;
   // Declared last: destroyed first, its threads joined while every control
   // still exists.
   std::unique_ptr<WindowWork> work_;

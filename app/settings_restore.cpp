@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The user's choices between runs: restored while the window opens, the
 // output folder written when picked (window_commands.cpp), everything else
-// saved when the window closes.
+// (the window's size too, window_size.cpp) saved when the window closes.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +19,7 @@
 #include "app/main_window.h"
 #include "app/option_controls.h"
 #include "app/settings_file.h"
+#include "app/when_done.h"
 #include "app/window_work.h"
 #include "presets/option_tables.h"
 
@@ -131,6 +132,12 @@ void restore_choices(MainWindow& window) {
   // The camcorder boxes are on unless the user turned them off.
   for (const auto& [id, key] : kCamcorderBoxes)
     window.control_as<QCheckBox>(id)->setChecked(read_setting("general", key) != "0");
+
+  // "When done" as stored, unless logind refuses that entry; a number out of
+  // range leaves "Do nothing".
+  const long long when_done = setting_as_int(read_setting("general", "whendone"));
+  if (when_done >= WhenDone::kNothing && when_done <= WhenDone::kPowerOff)
+    window.when_done().choose(static_cast<int>(when_done));
 }
 
 void save_choices(MainWindow& window) {
@@ -146,6 +153,8 @@ void save_choices(MainWindow& window) {
   write_setting("general", "jobs", cut(window.control_as<QComboBox>(kIdFilesAtOnceList)->currentText()));
   for (const auto& [id, key] : kCamcorderBoxes)
     write_setting("general", key, window.control_as<QCheckBox>(id)->isChecked() ? "1" : "0");
+  write_setting("general", "whendone", std::to_string(window.when_done().choice()));
+  save_window_size(window);
 }
 
 }  // namespace app

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls: one table row per control with its kind,
-// position in dialog units and initial text, in the window's stacking order
+// position in dialog units, initial text and how it follows the window's
+// edges when the window grows, in the window's stacking and tab order
 // (later rows lie above earlier ones: the preview frame above its artwork).
 
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <array>
 #include <span>
 
+#include "app/control_area.h"
 #include "app/dialog_units.h"
 #include "app/ids.h"
 #include "app/main_window.h"
@@ -36,47 +38,58 @@ struct ControlSpec {
   Kind kind;
   int x, y, w, h;  // dialog units
   const char* text;
+  unsigned growth;  // Growth flags
 };
 
+// The list grows both ways; the column right of it follows the right edge,
+// the controls below it the bottom edge; the left column's groups and the
+// folder field widen with the list.
+constexpr unsigned kRight = kFollowsRight;
+constexpr unsigned kBelow = kFollowsBottom;
+constexpr unsigned kBelowRight = kFollowsRight | kFollowsBottom;
+constexpr unsigned kBelowWide = kFollowsBottom | kWidens;
+
 constexpr std::array kControls{
-    ControlSpec{kIdFileList, Kind::file_list, 7, 7, 249, 133, ""},
-    ControlSpec{kIdArtwork, Kind::artwork, 265, 7, 157, 105, ""},
-    ControlSpec{kIdPreviewArea, Kind::preview_frame, 282, 7, 124, 104, ""},
-    ControlSpec{0, Kind::status_icon, 263, 111, 21, 20, ""},
-    ControlSpec{kIdProcessingText, Kind::text, 279, 112, 105, 8, "Processing: "},
-    ControlSpec{kIdPercentText, Kind::text_right, 399, 112, 23, 8, "0%"},
-    ControlSpec{kIdProgressBar, Kind::progress, 265, 122, 157, 10, ""},
-    ControlSpec{kIdStatisticsText, Kind::text, 266, 132, 156, 10, ""},
-    ControlSpec{kIdOutputGroup, Kind::group, 7, 146, 249, 68, "Output directory"},
-    ControlSpec{kIdSaveBesideSource, Kind::radio, 16, 163, 214, 10, "Save in the file's directory"},
-    ControlSpec{kIdSaveHere, Kind::radio, 15, 181, 49, 12, "Save here: "},
-    ControlSpec{kIdOutputFolder, Kind::folder_field, 15, 195, 207, 12, ""},
-    ControlSpec{kIdBrowseFolder, Kind::button, 225, 194, 25, 13, "..."},
-    ControlSpec{kIdOptionGroup, Kind::group, 8, 219, 248, 55, "Option"},
-    ControlSpec{kIdPreviewBox, Kind::check, 17, 231, 141, 10, "Preview during conversion"},
-    ControlSpec{kIdFilesAtOnceLabel, Kind::text, 160, 232, 50, 8, "Files at once:"},
-    ControlSpec{kIdFilesAtOnceList, Kind::drop_list, 212, 229, 38, 12, ""},
-    ControlSpec{kIdDeinterlaceBox, Kind::check, 17, 244, 120, 10, "Deinterlace interlaced video"},
-    ControlSpec{kIdKeepDateBox, Kind::check, 140, 244, 110, 10, "Keep recording date"},
-    ControlSpec{kIdJoinBox, Kind::check, 17, 257, 120, 10, "Join spanned clips"},
-    ControlSpec{kIdFormatGroup, Kind::group, 264, 146, 158, 103, "Output Format"},
-    ControlSpec{kIdPresetLabel, Kind::text, 274, 159, 25, 8, "Preset:"},
-    ControlSpec{kIdPresetList, Kind::drop_list, 329, 156, 86, 12, ""},
-    ControlSpec{kIdFormatLabel, Kind::text, 274, 174, 25, 8, "Format:"},
-    ControlSpec{kIdFormatList, Kind::drop_list, 330, 172, 86, 12, ""},
-    ControlSpec{kIdSizeLabel, Kind::text, 274, 190, 25, 8, "Size:"},
-    ControlSpec{kIdSizeList, Kind::drop_list, 330, 188, 52, 12, ""},
-    ControlSpec{kIdAspectList, Kind::drop_list, 384, 188, 31, 12, ""},
-    ControlSpec{kIdFpsLabel, Kind::text, 274, 204, 25, 8, "Fps:"},
-    ControlSpec{kIdFpsList, Kind::drop_list, 330, 203, 86, 12, ""},
-    ControlSpec{kIdVideoBitrateLabel, Kind::text, 274, 220, 50, 8, "Video Bitrate:"},
-    ControlSpec{kIdVideoBitrate, Kind::digits_field, 330, 217, 29, 12, ""},
-    ControlSpec{kIdKbpsLabel, Kind::text, 364, 220, 23, 9, "KBps"},
-    ControlSpec{kIdAudioBitrateLabel, Kind::text, 274, 234, 53, 8, "Audio Bitrate:"},
-    ControlSpec{kIdAudioBitrateList, Kind::drop_list, 330, 231, 50, 12, ""},
-    ControlSpec{kIdQuit, Kind::button, 7, 279, 70, 22, "Quit"},
-    ControlSpec{kIdCancel, Kind::button, 263, 279, 76, 22, "Cancel"},
-    ControlSpec{kIdConvert, Kind::default_button, 343, 279, 79, 22, "Convert!"},
+    ControlSpec{kIdFileList, Kind::file_list, 7, 7, 249, 133, "", kWidens | kHeightens},
+    ControlSpec{kIdArtwork, Kind::artwork, 265, 7, 157, 105, "", kRight},
+    ControlSpec{kIdPreviewArea, Kind::preview_frame, 282, 7, 124, 104, "", kRight},
+    ControlSpec{0, Kind::status_icon, 263, 111, 21, 20, "", kRight},
+    ControlSpec{kIdProcessingText, Kind::text, 279, 112, 105, 8, "Processing: ", kRight},
+    ControlSpec{kIdPercentText, Kind::text_right, 399, 112, 23, 8, "0%", kRight},
+    ControlSpec{kIdProgressBar, Kind::progress, 265, 122, 157, 10, "", kRight},
+    ControlSpec{kIdStatisticsText, Kind::text, 266, 132, 156, 10, "", kRight},
+    ControlSpec{kIdOutputGroup, Kind::group, 7, 146, 249, 68, "Output directory", kBelowWide},
+    ControlSpec{kIdSaveBesideSource, Kind::radio, 16, 163, 214, 10, "Save in the file's directory", kBelow},
+    ControlSpec{kIdSaveHere, Kind::radio, 15, 181, 49, 12, "Save here: ", kBelow},
+    ControlSpec{kIdOutputFolder, Kind::folder_field, 15, 195, 207, 12, "", kBelowWide},
+    ControlSpec{kIdBrowseFolder, Kind::button, 225, 194, 25, 13, "...", kBelowRight},
+    ControlSpec{kIdOptionGroup, Kind::group, 8, 219, 248, 55, "Option", kBelowWide},
+    ControlSpec{kIdPreviewBox, Kind::check, 17, 231, 141, 10, "Preview during conversion", kBelow},
+    ControlSpec{kIdFilesAtOnceLabel, Kind::text, 160, 232, 50, 8, "Files at once:", kBelowRight},
+    ControlSpec{kIdFilesAtOnceList, Kind::drop_list, 212, 229, 38, 12, "", kBelowRight},
+    ControlSpec{kIdDeinterlaceBox, Kind::check, 17, 244, 120, 10, "Deinterlace interlaced video", kBelow},
+    ControlSpec{kIdKeepDateBox, Kind::check, 140, 244, 110, 10, "Keep recording date", kBelow},
+    ControlSpec{kIdJoinBox, Kind::check, 17, 257, 120, 10, "Join spanned clips", kBelow},
+    ControlSpec{kIdWhenDoneLabel, Kind::text, 140, 259, 44, 8, "When done:", kBelowRight},
+    ControlSpec{kIdWhenDoneList, Kind::drop_list, 186, 256, 64, 12, "", kBelowRight},
+    ControlSpec{kIdFormatGroup, Kind::group, 264, 146, 158, 103, "Output Format", kBelowRight},
+    ControlSpec{kIdPresetLabel, Kind::text, 274, 159, 25, 8, "Preset:", kBelowRight},
+    ControlSpec{kIdPresetList, Kind::drop_list, 329, 156, 86, 12, "", kBelowRight},
+    ControlSpec{kIdFormatLabel, Kind::text, 274, 174, 25, 8, "Format:", kBelowRight},
+    ControlSpec{kIdFormatList, Kind::drop_list, 330, 172, 86, 12, "", kBelowRight},
+    ControlSpec{kIdSizeLabel, Kind::text, 274, 190, 25, 8, "Size:", kBelowRight},
+    ControlSpec{kIdSizeList, Kind::drop_list, 330, 188, 52, 12, "", kBelowRight},
+    ControlSpec{kIdAspectList, Kind::drop_list, 384, 188, 31, 12, "", kBelowRight},
+    ControlSpec{kIdFpsLabel, Kind::text, 274, 204, 25, 8, "Fps:", kBelowRight},
+    ControlSpec{kIdFpsList, Kind::drop_list, 330, 203, 86, 12, "", kBelowRight},
+    ControlSpec{kIdVideoBitrateLabel, Kind::text, 274, 220, 50, 8, "Video Bitrate:", kBelowRight},
+    ControlSpec{kIdVideoBitrate, Kind::digits_field, 330, 217, 29, 12, "", kBelowRight},
+    ControlSpec{kIdKbpsLabel, Kind::text, 364, 220, 23, 9, "KBps", kBelowRight},
+    ControlSpec{kIdAudioBitrateLabel, Kind::text, 274, 234, 53, 8, "Audio Bitrate:", kBelowRight},
+    ControlSpec{kIdAudioBitrateList, Kind::drop_list, 330, 231, 50, 12, "", kBelowRight},
+    ControlSpec{kIdQuit, Kind::button, 7, 279, 70, 22, "Quit", kBelow},
+    ControlSpec{kIdCancel, Kind::button, 263, 279, 76, 22, "Cancel", kBelowRight},
+    ControlSpec{kIdConvert, Kind::default_button, 343, 279, 79, 22, "Convert!", kBelowRight},
 };
 
 // Controls whose texts the opening steps set (step 3).
@@ -137,8 +150,16 @@ QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
     case Kind::check:
       return new QCheckBox(text, parent);
     case Kind::folder_field: {
+      // Shown, not typed into: "..." picks the folder. It looks read-only
+      // (the window's colour behind the text) and says what it holds.
       auto* field = new QLineEdit(parent);
       field->setReadOnly(true);
+      QPalette palette = field->palette();
+      palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+      field->setPalette(palette);
+      field->setToolTip(QStringLiteral("The folder converted files are saved in with \"Save here\"; "
+                                       "choose it with \"...\""));
+      field->setAccessibleName(QStringLiteral("Output folder"));
       return field;
     }
     case Kind::digits_field: {
@@ -179,14 +200,17 @@ void set_text(QWidget* control, const QString& text) {
 }  // namespace
 
 void MainWindow::build_controls() {
-  auto* area = new QWidget(this);
+  auto* area = new ControlArea(this, [this] { lay_out_controls(); });
   area->setObjectName(QString::number(kDialogMain));
   const QFont font = dialog_font();
   area->setFont(font);
   const DialogUnits units = dialog_units(font);
+  designed_size_ = QSize(units.x(429), units.y(318));
   for (const ControlSpec& spec : kControls) {
     QWidget* control = make_control(spec, area);
-    control->setGeometry(units.rect(spec.x, spec.y, spec.w, spec.h));
+    const QRect designed = units.rect(spec.x, spec.y, spec.w, spec.h);
+    control->setGeometry(designed);
+    placed_.push_back({control, designed, spec.growth});
     if (spec.id != 0) {
       control->setObjectName(QString::number(spec.id));
       controls_[spec.id] = control;
@@ -194,7 +218,9 @@ void MainWindow::build_controls() {
   }
   // Cancel is for stopping what runs; nothing runs at start.
   controls_.at(kIdCancel)->setEnabled(false);
-  area->setFixedSize(units.x(429), units.y(318));
+  area->setMinimumSize(designed_size_);
+  area->resize(designed_size_);
+  area->set_default_size(designed_size_);
   setCentralWidget(area);
 }
 

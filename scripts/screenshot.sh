@@ -23,10 +23,14 @@ for name in "Harbour 00001.MTS" "Harbour 00002.MTS" "Birthday.M2TS"; do
     -f lavfi -i sine=frequency=440:sample_rate=48000 -t 20 -ac 2 -c:v libx264 -preset ultrafast \
     -pix_fmt yuv420p -c:a ac3 -f mpegts -mpegts_m2ts_mode 1 "$work/$name"
 done
-mkdir -p "$work/config/Clipmill" "$work/out"
+# Its own config, state and runtime folders: the user's list and a running
+# window are left alone.
+mkdir -p "$work/config/Clipmill" "$work/out" "$work/state" "$work/run"
+chmod 700 "$work/run"
 printf '[general]\nfirstlaunch=1\njobs=1\n\n[output]\npath=%s\nsavemode=1\npreview=1\npreset=DVD Pal\nformat=MPG2\nsize=720x576\nfps=25\n' \
   "$work/out" > "$work/config/Clipmill/Config.ini"
-XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb ./build/app/clipmill "$work"/*.MTS "$work"/*.M2TS &
+XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb \
+  ./build/app/clipmill "$work"/*.MTS "$work"/*.M2TS &
 app=$!
 
 window=""

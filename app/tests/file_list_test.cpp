@@ -258,6 +258,10 @@ TEST_F(FileList, RemoveSelectedAndFinishedRows) {
   EXPECT_EQ(titles(), (std::vector<std::string>{"b.mts", "d.mts"}));
   window->action(app::kCmdRemoveFinished)->trigger();
   EXPECT_EQ(titles(), (std::vector<std::string>{"d.mts"}));
+  // A removed file can come back; one still listed cannot come twice.
+  rows::add_input_file(*window, clip("a.mts"));
+  rows::add_input_file(*window, clip("d.mts"));
+  EXPECT_EQ(titles(), (std::vector<std::string>{"a.mts", "d.mts"}));
 }
 
 TEST_F(FileList, ClearList) {
@@ -266,6 +270,8 @@ TEST_F(FileList, ClearList) {
   rows::add_input_file(*window, clip("a.mts"));
   window->dispatch_command(app::kCmdClearList);
   EXPECT_EQ(rows::row_count(*window), 0);
+  rows::add_input_file(*window, clip("a.mts"));
+  EXPECT_EQ(rows::row_count(*window), 1);
 }
 
 // Dropped files are added in the order delivered; nothing while the list is

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The one main of the app tests: a QApplication (offscreen under CTest), a
-// private config home per process, and a URL opener that only records.
+// private config home per process, no system bus, and a URL opener that only
+// records.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -70,6 +71,8 @@ bool pump_for(int ms) {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Never the machine's logind: a test that wants one starts its own bus.
+  ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket", 1);
   QApplication application(argc, argv);
   app::set_url_opener([](const std::string& address) { apptest::opened_addresses().push_back(address); });
   apptest::fresh_config_home();

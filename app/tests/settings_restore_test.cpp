@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -172,9 +173,36 @@ TEST_F(Restore, ClosingTwiceWritesTheSameFileAndLeavesPathAndGeneralAlone) {
   const std::string first = apptest::read_file(apptest::settings_file());
   { MainWindow().close(); }
   EXPECT_EQ(apptest::read_file(apptest::settings_file()), first);
-  EXPECT_EQ(first.rfind("[general]\nfirstlaunch=1\ndealio=True\njobs=1\ndeinterlace=1\nkeepdate=1\njoinclips=1\n\n"
-                        "[output]\npath=" + path + "\n", 0), 0u)
+  EXPECT_EQ(first.rfind("[general]\nfirstlaunch=1\ndealio=True\njobs=1\ndeinterlace=1\nkeepdate=1\njoinclips=1\n"
+                        "whendone=0\nwindowsize=", 0), 0u)
       << first;
+  EXPECT_NE(first.find("\n\n[output]\npath=" + path + "\n"), std::string::npos) << first;
+}
+
+// The window opens at the size it was left at, within the screen and never
+// below the smallest it gets; anything else stored is ignored.
+TEST_F(Restore, WindowSizeComesBackWithinTheScreen) {
+  QSize default_size, smallest, screen;
+  const QSize left_at(760, 590);
+  {
+    MainWindow w;
+    default_size = w.size();
+    smallest = w.minimumSizeHint();
+    screen = w.screen()->availableGeometry().size();
+    ASSERT_EQ(left_at.boundedTo(screen).expandedTo(smallest), left_at) << "the test's size fits this screen";
+    w.resize(left_at);
+    w.close();
+  }
+  EXPECT_EQ(read_setting("general", "windowsize"), "760x590");
+  const std::pair<const char*, QSize> cases[] = {
+      {"760x590", left_at},          {"99999x99999", screen.expandedTo(smallest)},
+      {"10x10", smallest},           {"1024x", default_size},
+      {"-800x600", default_size},    {"800x600 and more", default_size},
+  };
+  for (const auto& [stored, expected] : cases) {
+    write_setting("general", "windowsize", stored);
+    EXPECT_EQ(MainWindow().size(), expected) << stored;
+  }
 }
 
 // Whatever stands at Config.ini, the window opens with the defaults.

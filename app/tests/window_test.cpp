@@ -6,18 +6,24 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
+#include "app/file_list.h"
+#include "app/file_list_rows.h"
 #include "app/folder_picker.h"
 #include "app/ids.h"
 #include "app/main_window.h"
@@ -63,14 +69,14 @@ class Window : public ::testing::Test {
 TEST_F(Window, OpensWithDesignedTextsAndStates) {
   MainWindow& w = window();
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Clipmill V1.6"));
-  EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed size";
-  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
   const std::pair<int, const char*> texts[] = {
       {kIdProcessingText, "Processing: "}, {kIdPercentText, "0%"}, {kIdStatisticsText, ""},
       {kIdOutputGroup, "Output directory"}, {kIdFormatGroup, "Output Format"}, {kIdKbpsLabel, "KBps"},
       // With no choice stored, the values of the preset the box shows.
       {kIdFormatList, "MPG2"}, {kIdSizeList, "1280x720"}, {kIdAspectList, "16/9"}, {kIdFpsList, "25"},
       {kIdAudioBitrateList, "256"}, {kIdVideoBitrate, "9000"}, {kIdPresetList, "MPEG2 HD"},
+      {kIdWhenDoneLabel, "When done:"}, {kIdWhenDoneList, "Do nothing"},
   };
   for (auto [id, expected] : texts) EXPECT_EQ(text(id), QString::fromUtf8(expected)) << "control " << id;
   EXPECT_EQ(text(kIdOutputFolder), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation));
@@ -83,15 +89,29 @@ TEST_F(Window, OpensWithDesignedTextsAndStates) {
     EXPECT_TRUE(enabled(id)) << id;
   EXPECT_TRUE(w.control_as<QPushButton>(kIdConvert)->isDefault());
   EXPECT_EQ(w.status_part(0)->text(), QStringLiteral("Clipmill - Quorvane Soft"));
+  // No system bus here: suspend and power off are greyed.
+  auto* when_done = qobject_cast<QStandardItemModel*>(w.control_as<QComboBox>(kIdWhenDoneList)->model());
+  for (int entry = 0; entry < 4; ++entry) EXPECT_EQ(when_done->item(entry)->isEnabled(), entry < 2) << entry;
 }
 
-// Every control can be seen whole: inside the window, clear of the status
-// bar, and its text not cut off; the status bar's three parts run side by
-// side along the bottom edge.
-TEST_F(Window, ControlsAreWhollyVisibleAboveTheStatusBar) {
+// At the default size and grown: every control can be seen whole, inside
+// the window, clear of the status bar, and its text not cut off; the status
+// bar's three parts run side by side along the bottom edge; the list takes
+// all the extra room and the buttons keep to the bottom right corner.
+class WindowSizes : public Window, public ::testing::WithParamInterface<QSize> {};
+
+TEST_P(WindowSizes, ControlsAreWhollyVisibleAndTheListTakesTheRoom) {
   MainWindow& w = window();
   w.show();
+  const QSize list_before = w.control(kIdFileList)->size();
+  const QPoint convert_before = w.centralWidget()->rect().bottomRight() - w.control(kIdConvert)->geometry().bottomRight();
+  const QSize area_before = w.centralWidget()->size();
+  w.resize(w.size() + GetParam());
+  ASSERT_TRUE(apptest::pump_until([&] { return w.centralWidget()->size() == area_before + GetParam(); }));
+
   const QRect area = w.centralWidget()->rect();
+  EXPECT_EQ(w.control(kIdFileList)->size(), list_before + GetParam());
+  EXPECT_EQ(area.bottomRight() - w.control(kIdConvert)->geometry().bottomRight(), convert_before);
   const QRect bar = w.control(kIdStatusBar)->geometry();
   EXPECT_EQ(bar.bottom(), area.bottom());
   EXPECT_EQ(bar.width(), area.width());
@@ -103,12 +123,41 @@ TEST_F(Window, ControlsAreWhollyVisibleAboveTheStatusBar) {
       EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()))
           << button->text().toStdString();
     }
+    if (auto* label = qobject_cast<QLabel*>(c)) {
+      EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << label->text().toStdString();
+    }
   }
   for (int i = 0; i < 3; ++i) {
     const QRect part = w.status_part(i)->geometry();
     EXPECT_EQ(part.left(), i == 0 ? 0 : w.status_part(i - 1)->geometry().right() + 1) << i;
   }
   EXPECT_EQ(w.status_part(2)->geometry().right(), bar.width() - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, WindowSizes, ::testing::Values(QSize(0, 0), QSize(349, 200)),
+                         [](const auto& info) { return info.param.isNull() ? "Default" : "Grown"; });
+
+// At the default size each column shows its usual longest text whole: a
+// joined recording's title with its parts count, a camcorder's settings,
+// "Cancelled".
+TEST_F(Window, ColumnsShowTheirTextsWholeAtTheDefaultSize) {
+  MainWindow& w = window();
+  auto* list = w.control_as<QTreeWidget>(kIdFileList);
+  probe::FileFacts facts;
+  facts.title = "00000.MTS (+2 parts)";
+  facts.settings = "1920x1080 (24 MBps)";
+  facts.duration = "125:59";
+  facts.done = "Cancelled";
+  facts.path = "/nowhere/00000.MTS";
+  list->addTopLevelItem(file_list_rows::make_row(facts));
+  w.show();
+  apptest::pump_for(50);
+  const QAbstractItemView* view = list;
+  for (int column : {file_list::kTitle, file_list::kSettings, file_list::kDuration, file_list::kDone}) {
+    EXPECT_GE(list->header()->sectionSize(column), view->sizeHintForColumn(column)) << column;
+    EXPECT_GE(list->header()->sectionSize(column), list->header()->sectionSizeHint(column)) << column;
+  }
+  EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
 }
 
 // set_busy from a worker thread, with each save mode.
