@@ -118,6 +118,18 @@ INSTANTIATE_TEST_SUITE_P(Points, DiskFull,
                                            FullDisk{"Mp4CopyIndexMove", "mp4 copy", "mp4", 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A write or trailer that fails for another reason than space (an I/O
+// error of the disk) says that the file could not be written, not that it
+// went away.
+TEST(WriteFailure, SaysTheFileCouldNotBeWritten) {
+  for (const engine::Stage stage : {engine::Stage::write_packet, engine::Stage::write_trailer}) {
+    batch::JobOutcome outcome;
+    outcome.code = batch::kJobWriteFailed;
+    outcome.error = {stage, AVERROR(EIO)};
+    EXPECT_EQ(batch::outcome_reason(outcome), "The file could not be written");
+  }
+}
+
 TEST_F(JobOutcome, SourceCutShortWhileReadFailsTheJob) {
   const fs::path source = dir / "source.mts";
   fs::copy_file(testsupport::mpeg2_ps_clip(4.0), source);
