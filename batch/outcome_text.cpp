@@ -88,10 +88,12 @@ std::string outcome_reason(const JobOutcome& outcome) {
     case Stage::setup: return code == AVERROR_STREAM_NOT_FOUND ? kNothingToConvert : kRefused;
     case Stage::open_encoder: return kRefused;
     case Stage::write_header: return system_error(code) ? kWriteFailed : kRefused;
-    case Stage::write_packet:
-    case Stage::write_trailer:
     case Stage::output_deleted: return "The output was deleted with its folder";
     case Stage::output_moved: return "The output was moved while it was written";
+    case Stage::video_missing: return "The output has no video";
+    case Stage::sound_missing: return "The output has no sound";
+    case Stage::write_packet:
+    case Stage::write_trailer:
     case Stage::close_output:
     case Stage::none: return kWriteFailed;
   }

@@ -107,7 +107,9 @@ int code_for(Stage stage) {
     case Stage::open_encoder:
     case Stage::open_decoder: return kJobCodecFailed;
     case Stage::write_header: return kJobHeaderFailed;
-    case Stage::read_input: return kJobSourceFailed;
+    case Stage::read_input:
+    case Stage::video_missing:
+    case Stage::sound_missing: return kJobSourceFailed;
     case Stage::write_packet:
     case Stage::write_trailer:
     case Stage::close_output:

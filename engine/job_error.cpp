@@ -21,7 +21,9 @@ const char* stage_name(Stage stage) {
     case Stage::write_trailer: return "finishing the file";
     case Stage::close_output: return "closing the file";
     case Stage::output_deleted:
-    case Stage::output_moved: return "checking the finished file";
+    case Stage::output_moved:
+    case Stage::video_missing:
+    case Stage::sound_missing: return "checking the finished file";
   }
   return "";
 }

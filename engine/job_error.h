@@ -23,6 +23,8 @@ enum class Stage {
   close_output,    // the last bytes reaching the file, and closing it
   output_deleted,  // the finished file was deleted (with its folder) while it was written
   output_moved,    // the finished file is no longer at its name: moved while it was written
+  video_missing,   // the finished file got no picture of the video stream it was set up with
+  sound_missing,   // the same for its sound stream
 };
 
 struct JobError {

@@ -25,7 +25,13 @@ constexpr int64_t kFrameCap = std::numeric_limits<int32_t>::max();
 
 // Frames the picture stands for, by the drift between input clock and the
 // frames planned so far; may move the stage's clock (re-align, fine time
-// bases). `t`: the picture's time on the input clock, in seconds.
+// bases). `t`: the picture's time on the input clock, in seconds. A picture
+// that comes late fills the frames up to where it ends, to the nearest
+// frame, so that it is shown within half a frame of its time: counting
+// only the frames before it would show every later picture up to two
+// frames before its sound (a picture that starts a frame and a half after
+// the sound, as camcorders record it). A re-aligned clock takes the
+// nearest frame for the same reason.
 int64_t frame_count(const AVFormatContext* output, const OutputStream& ost, PictureStage& stage, double t) {
   const AVRational tb = ost.encoder->context()->time_base;
   const double seconds_per_frame = av_q2d(tb);
@@ -37,10 +43,11 @@ int64_t frame_count(const AVFormatContext* output, const OutputStream& ost, Pict
   if (drift < -1.1) return 0;
   if (output->oformat->flags & AVFMT_VARIABLE_FPS) {
     if (drift <= -0.6) return 0;
-    if (drift > 0.6) stage.next_pts = static_cast<int64_t>(std::floor(t / seconds_per_frame));
+    if (drift > 0.6) stage.next_pts = std::llround(t / seconds_per_frame);
     return 1;
   }
-  if (drift > 1.1) return static_cast<int64_t>(std::floor(drift));
+  const double until_its_end = drift + stage.picture_frames;
+  if (until_its_end > 1.1) return std::llround(until_its_end);
   return 1;
 }
 

@@ -74,6 +74,7 @@ struct PictureStage {
   std::unique_ptr<Deinterlacer> deinterlacer;  // made at the first interlaced picture
   bool deinterlace_failed = false;             // the filter refused the pictures; they pass as they are
   int64_t next_pts = 0;                        // the sync rule's clock: frames planned so far, encoder tb
+  double picture_frames = 1;                   // output frames one source picture lasts (its rate's)
   int64_t planned = 0;                         // frames planned in all
 };
 

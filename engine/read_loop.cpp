@@ -228,6 +228,7 @@ void read_and_decode(Job& job, Run& run) {
       av_packet_unref(packet.get());
       continue;
     }
+    ++ist.packets_read;
 
     // A copy keeps an offset per stream: the demuxer hands out the last
     // sound before a jump after the first picture behind it, which would
@@ -319,6 +320,19 @@ void note_early_end(Job& job, const Run& run) {
   job.ends_early_at = static_cast<double>(end) / 1000000.0;
 }
 
+// Seconds an output stream's packets reach on the output's timeline: the
+// frames or samples emitted when encoded, the end of the last packet when
+// copied (picture and sound; a subtitle's display time is no content).
+double written_seconds(const OutputStream& ost) {
+  if (!ost.stream_copy)
+    return ost.encoder && ost.encoder->context()
+               ? static_cast<double>(ost.sync_pts) * av_q2d(ost.encoder->context()->time_base)
+               : 0.0;
+  const AVMediaType type = ost.stream->codecpar->codec_type;
+  if ((type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO) || ost.written_end == AV_NOPTS_VALUE) return 0.0;
+  return static_cast<double>(ost.written_end) * av_q2d(ost.stream->time_base);
+}
+
 // The output may last no longer than what was read, and a second more: a
 // timestamp no repair could place would otherwise leave minutes of repeated
 // pictures or silence behind a short source. Jumps every stream made count
@@ -330,11 +344,25 @@ void check_output_length(Job& job, const Run& run) {
   for (const auto& ist : run.input_streams)
     if (!ist->discard && ist->next_pts != AV_NOPTS_VALUE) read = std::max(read, ist->next_pts);
   double written = 0;  // seconds
-  for (const auto& ost : run.output_streams) {
-    if (ost->stream_copy || !ost->encoder || !ost->encoder->context()) continue;
-    written = std::max(written, static_cast<double>(ost->sync_pts) * av_q2d(ost->encoder->context()->time_base));
-  }
+  for (const auto& ost : run.output_streams) written = std::max(written, written_seconds(*ost));
   if (written > static_cast<double>(read) / 1000000.0 + 1.0) note_error(job, Stage::read_input, AVERROR_INVALIDDATA);
+}
+
+// A converted file has every stream it was set up with: a picture or sound
+// stream that got not one packet although its source stream had some (none
+// of them decoded, or what did was lost on the way) fails the job and says
+// which. A source stream without a single packet (a broadcast capture cut
+// to a few kilobytes) leaves its stream empty, as it is in the source, and
+// so does a copy; a file that got nothing at all fails as unreadable
+// (convert). Called once reading and encoding have ended.
+void check_streams_written(Job& job, const Run& run) {
+  if (stop_asked(job) || job.error || job.packets_written == 0) return;
+  for (const auto& ost : run.output_streams) {
+    if (ost->stream_copy || ost->packets > 0 || run.input_streams[ost->source_index]->packets_read == 0) continue;
+    const AVMediaType type = ost->stream->codecpar->codec_type;
+    if (type == AVMEDIA_TYPE_VIDEO) note_error(job, Stage::video_missing, AVERROR_STREAM_NOT_FOUND);
+    else if (type == AVMEDIA_TYPE_AUDIO) note_error(job, Stage::sound_missing, AVERROR_STREAM_NOT_FOUND);
+  }
 }
 
 void finish(Job& job, Run& run) {
@@ -353,6 +381,7 @@ int run_read_loop(Job& job, Run& run) {
   if (!decodes_ahead(run) || !read_on_reader_thread(job, run)) read_and_decode(job, run);
   note_early_end(job, run);
   check_output_length(job, run);
+  check_streams_written(job, run);
   finish(job, run);
   return 0;
 }

@@ -45,6 +45,18 @@ int choose_source(const Run& run, AVMediaType type) {
   return -1;
 }
 
+// How many output frames one picture of the source stands for: the output
+// rate over the source's (its average rate; twice that where each field
+// becomes a picture). 1 when the source does not say.
+double picture_frames(const Job& job, const InputStream& ist, const AVCodecContext* c) {
+  const AVStream* st = ist.stream;
+  AVRational rate = st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0 ? st->avg_frame_rate : st->r_frame_rate;
+  if (rate.num <= 0 || rate.den <= 0 || c->time_base.num <= 0 || c->time_base.den <= 0) return 1;
+  if (job.spec.deinterlace && job.settings.per_field) rate = av_mul_q(rate, {2, 1});
+  const double frames = 1.0 / (av_q2d(rate) * av_q2d(c->time_base));
+  return frames > 0.01 && frames < 100 ? frames : 1;
+}
+
 // Step 4 for one output stream; -1 fails the setup.
 int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
   AVCodecContext* c = ost.encoder->context();
@@ -81,6 +93,7 @@ int prepare_output_stream(Job& job, OutputStream& ost, InputStream& ist) {
       stage.target = {c->width, c->height, c->pix_fmt};
       stage.target_strides = encoder_strides(c);
       stage.scaled_source = {src->width, src->height, src->pix_fmt};
+      stage.picture_frames = picture_frames(job, ist, c);
       if (ost.rescale_needed) {
         stage.scaler = make_scaler(stage.scaled_source, stage.target, job.settings.scaler_flags);
         if (!stage.scaler) {

@@ -156,6 +156,7 @@ struct InputStream {
                                             // (the job's thread; pts as it was when it was decoded)
   int is_start = 1;                         // 1 until the first data was decoded
   bool decoder_drained = false;             // the decoder was sent its end of input
+  int64_t packets_read = 0;                 // packets of it the reader took
 };
 
 // Per stream of every output file of a run.
@@ -179,6 +180,8 @@ struct OutputStream {
   bool stream_copy = false;                 // its packets are the source's, copied (no encoder)
   bool copy_started = false;                // copy: a packet was written (video: from a key picture on)
   int64_t last_dts = AV_NOPTS_VALUE;        // dts of the last packet written, stream time base
+  int64_t written_end = AV_NOPTS_VALUE;     // where the packets written so far end, stream time base
+  int64_t packets = 0;                      // packets the muxer took
 };
 
 // The records of one transcode call; allocated by its setup, released on

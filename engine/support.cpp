@@ -42,9 +42,17 @@ void write_packet(Job& job, AVFormatContext* output, OutputStream& ost, AVPacket
   }
   // A failed write makes the file incomplete: it becomes the job's error,
   // and the read loop stops at its next packet.
+  if (packet->pts != AV_NOPTS_VALUE) {
+    const int64_t end = packet->pts + std::max<int64_t>(packet->duration, 0);
+    if (ost.written_end == AV_NOPTS_VALUE || end > ost.written_end) ost.written_end = end;
+  }
   const int written = av_interleaved_write_frame(output, packet);
-  if (written < 0) note_error(job, Stage::write_packet, written);
-  else ++job.packets_written;
+  if (written < 0) {
+    note_error(job, Stage::write_packet, written);
+  } else {
+    ++job.packets_written;
+    ++ost.packets;
+  }
 }
 
 void write_subtitle(Job& job, AVFormatContext* output, OutputStream& ost, InputStream& ist,

@@ -157,6 +157,65 @@ TEST_F(ConversionJob, SecondJobStartsWithCleanCountersAndTables) {
   EXPECT_NEAR(testsupport::count_video_frames(output), 25, 2);
 }
 
+// A file reported converted has every stream it was set up with. A still
+// (one picture, a second of sound, as an MPEG-1 program stream) keeps its
+// picture in every format, the DVD one at 29.97 included; a recording
+// part that holds no key picture at all gives no picture to write, and
+// the row fails saying so instead of passing off the sound alone.
+struct PromisedStreams {
+  const char* name;
+  const char* format;
+  int width, height;
+  float fps;
+  bool key_picture;    // the source has a picture that decodes
+  const char* reason;  // "" converted, with picture and sound
+};
+
+void PrintTo(const PromisedStreams& p, std::ostream* os) { *os << p.name; }
+
+class EveryStream : public ConversionJob, public ::testing::WithParamInterface<PromisedStreams> {};
+
+TEST_P(EveryStream, IsWrittenOrTheRowSaysWhichIsMissing) {
+  const PromisedStreams& p = GetParam();
+  fs::path source = testsupport::cached_media(
+      "still_mpeg1.mpg", "-f lavfi -i testsrc=d=0.04:r=25 -f lavfi -i sine -t 1 -c:v mpeg1video -c:a mp2 -f mpeg");
+  if (!p.key_picture) {
+    // Two seconds from the middle of a group of pictures 250 long.
+    const fs::path part = testsupport::mid_gop_part(dir);
+    std::string bytes = read_all(part);
+    bytes.resize(bytes.size() / 5 / 192 * 192);
+    source = dir / "no_key.MTS";
+    std::ofstream(source, std::ios::binary) << bytes;
+  }
+  presets::ConversionSettings c;
+  c.format = p.format;
+  c.width = p.width;
+  c.height = p.height;
+  c.fps = p.fps;
+  c.video_bitrate = 1000000;
+  c.audio_bitrate = 128000;
+  c.save_beside_source = false;
+  c.output_folder = dir.string();
+  const fs::path output = batch::prepare_job(c, source, "out", spec);
+  const batch::JobOutcome outcome = batch::convert_file(spec);
+  EXPECT_EQ(batch::outcome_reason(outcome), p.reason) << batch::outcome_detail(outcome);
+  if (*p.reason) {
+    EXPECT_FALSE(fs::exists(output));
+    return;
+  }
+  ASSERT_EQ(outcome.code, batch::kJobRan);
+  const testsupport::ProbeInfo info = testsupport::probe(output);
+  EXPECT_TRUE(info.first("video") && info.first("audio")) << output;
+  EXPECT_GE(testsupport::count_video_frames(output), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, EveryStream,
+    ::testing::Values(PromisedStreams{"StillFlv", "flv", 320, 240, 25, true, ""},
+                      PromisedStreams{"StillDvdNtsc", "mpg2", 720, 480, 29.97f, true, ""},
+                      PromisedStreams{"NoKeyPictureMp4", "mp4", 320, 240, 25, false, "The output has no video"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Camcorder files pass 2 GiB: the size is carried whole. A sparse file
 // takes no disk space.
 TEST_F(ConversionJob, InputSizeBeyond4GiBIsMeasuredWhole) {

@@ -118,6 +118,18 @@ INSTANTIATE_TEST_SUITE_P(Points, DiskFull,
                                            FullDisk{"Mp4CopyIndexMove", "mp4 copy", "mp4", 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A write or trailer that fails for another reason than space (an I/O
+// error of the disk) says that the file could not be written, not that it
+// went away.
+TEST(WriteFailure, SaysTheFileCouldNotBeWritten) {
+  for (const engine::Stage stage : {engine::Stage::write_packet, engine::Stage::write_trailer}) {
+    batch::JobOutcome outcome;
+    outcome.code = batch::kJobWriteFailed;
+    outcome.error = {stage, AVERROR(EIO)};
+    EXPECT_EQ(batch::outcome_reason(outcome), "The file could not be written");
+  }
+}
+
 // A source changed while the job reads it. Cut short or written again in
 // place (a single file, or one part of a recording), the job read only part
 // of it or parts of two versions: it fails and says so. Replaced by a rename,
