@@ -15,6 +15,7 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
+#include "engine/av_ptr.h"
 #include "testsupport/media.h"
 
 namespace testsupport {
@@ -29,19 +30,7 @@ std::string number(double value) {
   return text;
 }
 
-struct InputCloser {
-  void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecFree {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
+using CodecPtr = engine::CodecContextPtr;
 
 // The decoder of one stream, on one thread so that every run gives the same.
 CodecPtr open_decoder(const AVStream* stream) {
@@ -141,7 +130,7 @@ AvOffset measure_av_offset(const fs::path& file) {
     result.error = "cannot open " + file.string();
     return result;
   }
-  std::unique_ptr<AVFormatContext, InputCloser> input(raw);
+  engine::InputContextPtr input(raw);
   if (avformat_find_stream_info(input.get(), nullptr) < 0) {
     result.error = "no stream information";
     return result;
@@ -159,8 +148,8 @@ AvOffset measure_av_offset(const fs::path& file) {
   }
 
   std::vector<Moment> pictures, samples;
-  std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-  std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+  engine::FramePtr frame(av_frame_alloc());
+  engine::PacketPtr packet(av_packet_alloc());
   auto take_frames = [&](int which) {
     AVCodecContext* dec = decoders[which].get();
     const AVRational tb = input->streams[which == 0 ? video : audio]->time_base;
